@@ -1,0 +1,25 @@
+#include "app/app.h"
+
+#include <atomic>
+
+#include "app/main_window_link.h"
+#include "platform/message_box.h"
+
+cApp* theApp = nullptr;
+
+namespace {
+
+// Set on the user-interface thread, read by transfer threads for the owner of
+// their message boxes and by the download manager at the end of a run.
+std::atomic<cMainWindowLink*> mainWindowLink{nullptr};
+
+}  // namespace
+
+void SetMainWindowLink(cMainWindowLink* link) { mainWindowLink.store(link); }
+
+cMainWindowLink* MainWindowLink() { return mainWindowLink.load(); }
+
+int NotifyUser(const char* text, unsigned flags) {
+  cMainWindowLink* window = MainWindowLink();
+  return platform::ShowMessageBox(window ? window->WindowHandle() : nullptr, text, theApp->title, flags);
+}

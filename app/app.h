@@ -1,0 +1,41 @@
+#pragma once
+// cApp: the one application object. Created by the process entry, reached by
+// every part of the program through `theApp`, deleted when the entry returns.
+
+#include "platform/wide_text.h"
+
+class cWinMain;
+class cMgrDownloader;
+class cJson;
+
+struct cApp {
+  char title[128];         // caption of the program's message boxes
+  char exitQuestion[128];  // asked before the main window closes
+  void* instance;          // the module instance (HINSTANCE)
+  cWinMain* mainWindow;    // not owned; set while the main window object exists
+  char version[64];        // the UX document's "version"
+  char serverBaseUrl[260];                 // content server, ends in '/'
+  cMgrDownloader* downloadManager;         // owned; the running download, or null
+  char workFolder[260];                    // temp folder + "QzLauncher_Live\" + "zt_kr\"
+  char programFolder[260];                 // the executable's folder, with its '\'
+  WideChar downloadFolderWide[260];        // downloadFolder, for drawing
+  char downloadFolder[260];                // where the client's files go
+  char executableName[260];                // the game's executable, from the manifest
+  const char* resourceFolder;              // workFolder or programFolder
+
+  // The main sequence: returns the process exit code.
+  int OnExecute();
+  // Reads the UX version and restores the remembered download folder.
+  void CheckVersion(cJson& uxDocument);
+  // Adopts `path` as the download folder, creates it and shows it.
+  void CreateDownloadDirectory(const char* path);
+};
+
+extern cApp* theApp;
+
+// A modal box with `text`, captioned with the application's title and owned
+// by the main window when there is one. Returns the button pressed.
+int NotifyUser(const char* text, unsigned flags);
+
+// Stops, joins and deletes the download manager, if there is one.
+void StopDownloadManager();

@@ -1,0 +1,26 @@
+#pragma once
+// What the shell and the download engine may ask of the main window. The
+// main window registers itself here while its system window exists; code
+// that is not window code reaches it only through this link, from any thread.
+
+class cMainWindowLink {
+ public:
+  // The system window, as owner of message boxes.
+  virtual void* WindowHandle() = 0;
+  // Asks for a repaint without erasing (the download folder changed).
+  virtual void RequestRepaint() = 0;
+  // The download manager's final refresh: returns once the window has shown
+  // the final figures (a synchronous message to the user-interface thread).
+  virtual void ShowFinalFigures() = 0;
+  // The end of a download: Pause disabled, Launch enabled, the window brought
+  // forward and flashed.
+  virtual void ShowDownloadFinished() = 0;
+
+ protected:
+  ~cMainWindowLink() = default;
+};
+
+void SetMainWindowLink(cMainWindowLink* link);
+
+// The main window, or null when it has no system window.
+cMainWindowLink* MainWindowLink();

@@ -1,0 +1,42 @@
+// Process entry of the Windows program.
+
+#include <ole2.h>
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/folders.h"
+
+namespace {
+
+const char kInstanceName[] = "tarvik-downloader...";
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // One downloader at a time: two would write the same client files.
+  HANDLE guard = CreateMutexA(nullptr, TRUE, kInstanceName);
+  if (guard && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(guard);
+    MessageBoxA(nullptr, "The downloader is already running.", kInstanceName, MB_ICONWARNING);
+    return 0;
+  }
+  // Without a mutex at all the program runs on unguarded.
+
+  OleInitialize(nullptr);
+
+  theApp = new cApp{};
+  theApp->instance = instance;
+  PrepareFolders(*theApp);
+
+  const int result = theApp->OnExecute();
+
+  StopDownloadManager();
+  delete theApp;
+  theApp = nullptr;
+  OleUninitialize();
+  if (guard) {
+    ReleaseMutex(guard);
+    CloseHandle(guard);
+  }
+  return result;
+}

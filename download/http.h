@@ -1,0 +1,50 @@
+#pragma once
+// cHttp: copies one URL into one local file over HTTP, on its own thread
+// (DownloadFile, resuming a partly written file with a byte range) or on the
+// caller's thread (DownloadResource, from byte 0). It reports to whoever
+// derives from it through OnStart, OnReceived and OnFinish.
+
+#include <atomic>
+#include <cstdint>
+
+#include "download/thread.h"
+#include "platform/net.h"
+
+class cHttp : public cThread {
+ public:
+  explicit cHttp(const char* threadName);
+  ~cHttp() override;
+
+  // One transfer, in passes; a new pass follows an early end of the response.
+  void OnExecute() override;
+  // After each chunk has been written, with its size (at most 1 MiB).
+  virtual void OnReceived(int bytes) = 0;
+  // Once per transfer, when the length is known and before any data is read.
+  virtual void OnStart(int64_t startOffset);
+  // When a transfer ends normally: complete, found complete, or stopped.
+  virtual void OnFinish(int64_t startOffset, int64_t doneSize);
+
+  // File mode: resumes after the bytes already in `localPath`; returns at once.
+  void DownloadFile(const char* sourceUrl, const char* localPath);
+  // Resource mode: fetches from byte 0 on the calling thread; returns the
+  // number of bytes written, 0 when nothing could be fetched.
+  int64_t DownloadResource(const char* sourceUrl, const char* localPath);
+
+  // The number of transfers to run at once; sets the process-wide limit.
+  static int GetMaxConnections();
+  // Creates the folders that `localPath` names before its last component.
+  static void CreateSubDirectories(const char* localPath);
+  // The size of a local file, 0 when there is none.
+  static int64_t GetLocalFileSize(const char* localPath);
+
+  // Taken out with an atomic exchange by whoever closes it (the transfer
+  // itself, or the download manager breaking off a blocking call), so that
+  // each handle is closed exactly once.
+  std::atomic<net::Handle> internetHandle;
+  net::Handle requestHandle;
+  char url[1024];
+  char path[256];
+  int resume;
+  int64_t startOffset;
+  int64_t doneSize;
+};

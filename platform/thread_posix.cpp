@@ -1,0 +1,58 @@
+#include <pthread.h>
+
+#include <atomic>
+
+#include "platform/thread.h"
+
+namespace platform {
+namespace {
+
+struct PosixThread {
+  pthread_t thread;
+  ThreadProcedure procedure;
+  void* argument;
+  // Only the owner's thread waits and closes, so a plain flag would do; the
+  // atomic keeps that assumption from turning into a double join.
+  std::atomic<bool> waitedFor{false};
+};
+
+void* RunThread(void* record) {
+  auto* self = static_cast<PosixThread*>(record);
+  self->procedure(self->argument);
+  return nullptr;
+}
+
+void Join(PosixThread* thread) {
+  if (!thread->waitedFor.exchange(true)) pthread_join(thread->thread, nullptr);
+}
+
+}  // namespace
+
+ThreadHandle StartThread(ThreadProcedure procedure, void* argument) {
+  auto* thread = new PosixThread;
+  thread->procedure = procedure;
+  thread->argument = argument;
+  if (pthread_create(&thread->thread, nullptr, RunThread, thread) != 0) {
+    delete thread;
+    return nullptr;
+  }
+  return thread;
+}
+
+void WaitForThreads(const ThreadHandle* threads, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (threads[i]) Join(static_cast<PosixThread*>(threads[i]));
+  }
+}
+
+// No window messages here: waiting is all there is to do.
+void WaitForThreadsServingSentMessages(const ThreadHandle* threads, int count) { WaitForThreads(threads, count); }
+
+void CloseThread(ThreadHandle thread) {
+  if (!thread) return;
+  auto* record = static_cast<PosixThread*>(thread);
+  Join(record);
+  delete record;
+}
+
+}  // namespace platform
