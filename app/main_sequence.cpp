@@ -3,13 +3,29 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/main_window_run.h"
+#include "app/message_texts.h"
 #include "build_config.h"
+#include "json/json.h"
+#include "platform/message_box.h"
 #include "platform/system.h"
 
 int cApp::OnExecute() {
   resourceFolder = workFolder;
   platform::SetCurrentFolder(workFolder);
 
+  cJson uxDocument;
+  if (!uxDocument.LoadEmbedded()) {
+    // The title is not read yet: this box has an empty caption.
+    NotifyUser("cApp::OnExecute :: file(ux.json) loading error (-22)", platform::kMbIconWarning);
+    return 0;
+  }
+
   std::snprintf(serverBaseUrl, sizeof serverBaseUrl, "%s", DOWNLOADER_SERVER_BASE_URL);
-  return 0;
+  CheckVersion(uxDocument);
+  ReadMessageBoxTexts(*this, uxDocument);
+
+  const int result = RunMainWindow(uxDocument);
+  uxDocument.Release();
+  return result;
 }

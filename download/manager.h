@@ -9,6 +9,7 @@
 #include "download/thread.h"
 
 class cFileDownloader;
+struct ManifestSummary;
 
 class cMgrDownloader : public cThread {
  public:
@@ -16,8 +17,9 @@ class cMgrDownloader : public cThread {
   ~cMgrDownloader() override;
 
   void OnExecute() override;
-  // The run proper: reads the manifest and drives the transfers.
-  void DoDownloadFile();
+  // The run proper: reads the manifest and drives the transfers. False when
+  // the manifest could not be read, so the run must not count as completed.
+  bool DoDownloadFile();
   // A transfer found `offset` bytes of its file on disk already.
   void OnStart(int64_t offset);
   // A transfer wrote `bytes` more bytes.
@@ -33,4 +35,8 @@ class cMgrDownloader : public cThread {
   std::atomic<uint32_t> startTick;
   std::atomic<int> completed;
   cFileDownloader* workers;
+
+ private:
+  // Checks entry `index` and starts its transfer; a refused entry is not started.
+  void StartEntry(const ManifestSummary& summary, int index);
 };

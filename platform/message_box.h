@@ -17,13 +17,14 @@ enum MessageBoxAnswer : int { kIdOk = 1, kIdCancel = 2 };
 // button the user pressed. May be called from any thread; the caller waits.
 int ShowMessageBox(void* owner, const char* text, const char* caption, unsigned flags);
 
-#ifndef _WIN32
-// Linux has no message boxes: each one is written to stderr as
-// "message box [caption] text" and answered with OK, unless a handler has been
-// installed, which then answers instead. Handlers run on the thread that shows
-// the box and must be thread-safe.
+// Linux has no message boxes: there each one is written to stderr as
+// "message box [caption] text" and answered with OK.
+//
+// A handler, when installed, answers every box instead of the user; unit
+// tests use it to see the boxes without anyone to press a button. The program
+// never installs one. Handlers run on the thread that shows the box and must
+// be thread-safe. Returns the previous handler.
 using MessageBoxHandler = int (*)(const char* text, const char* caption, unsigned flags);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
-#endif
 
 }  // namespace platform

@@ -7,6 +7,8 @@
  *       Waits for a message box with that caption, prints its text on stdout,
  *       then presses OK or Cancel (or leaves it). Exit 0 when one was found,
  *       3 on time-out.
+ *   winprobe exit CODE
+ *       Ends at once with CODE (a signed 32-bit number), to test the runner.
  *   winprobe no-msgbox CAPTION MILLISECONDS
  *       Exit 0 when no message box with that caption appears in that time, 4
  *       when one does (its text is printed).
@@ -107,7 +109,8 @@ int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "msgbox") == 0) return MessageBoxCommand(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "no-msgbox") == 0) return NoMessageBoxCommand(argc, argv);
+  if (argc >= 3 && strcmp(argv[1], "exit") == 0) ExitProcess((UINT)strtol(argv[2], NULL, 10));
   fprintf(stderr, "usage: winprobe run EXIT-FILE PROGRAM [ARGS...] | msgbox CAPTION TIMEOUT-MS ok|cancel|none"
-                  " | no-msgbox CAPTION MILLISECONDS\n");
+                  " | no-msgbox CAPTION MILLISECONDS | exit CODE\n");
   return 2;
 }

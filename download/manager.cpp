@@ -1,0 +1,187 @@
+#include "download/manager.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/main_window_link.h"
+#include "download/downloaders.h"
+#include "download/manifest.h"
+#include "download/transfer_log.h"
+#include "json/json.h"
+#include "platform/message_box.h"
+#include "platform/net.h"
+#include "platform/system.h"
+
+namespace {
+
+// Every wait of the run is a sleep of this length between polls.
+constexpr uint32_t kPollMs = 33;
+
+// A 64-bit read-modify-write on the whole value, returning the new value.
+// On 32-bit Windows this is a cmpxchg8b loop; no transfer ever waits on a lock.
+int64_t AddAtomically(std::atomic<int64_t>& counter, int64_t amount) {
+  int64_t seen = counter.load();
+  while (!counter.compare_exchange_weak(seen, seen + amount)) {
+  }
+  return seen + amount;
+}
+
+bool TickReached(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) >= 0; }
+
+void ReportMissingMember(const char* member) {
+  char text[256];
+  std::snprintf(text, sizeof text, "cMgrDownloader::DoDownloadFile :: file.json has no \"%s\" (-52)", member);
+  NotifyUser(text, platform::kMbIconWarning);
+}
+
+void ReportUnsafeName(int index, const char* name) {
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "cMgrDownloader::DoDownloadFile :: file.json entry %d names a file outside the download folder"
+                " (-53)\n%.300s",
+                index, name ? name : "(no Name)");
+  NotifyUser(text, platform::kMbIconWarning);
+}
+
+}  // namespace
+
+cMgrDownloader::cMgrDownloader()
+    : cThread("cMgrDownloader"),
+      totalSize(0),
+      progressSize(0),
+      receivedSize(0),
+      fileCount(0),
+      startTick(0),
+      completed(0),
+      workers(nullptr) {}
+
+cMgrDownloader::~cMgrDownloader() {
+  Stop();
+  if (!workers) return;
+  for (int i = 0; i < fileCount; ++i) {
+    // Closing the session breaks off a transfer blocked in the network; the
+    // exchange makes sure the transfer itself does not close it again.
+    if (net::Handle session = workers[i].internetHandle.exchange(nullptr)) net::Close(session);
+    workers[i].Stop();
+  }
+  delete[] workers;
+  workers = nullptr;
+}
+
+void cMgrDownloader::OnExecute() {
+  completed = 0;
+  const bool ranThrough = DoDownloadFile();
+  cMainWindowLink* window = MainWindowLink();
+  // A stopped run, or one that could not read its manifest, has not completed.
+  if (!ranThrough || !window || !running) return;
+  window->ShowFinalFigures();
+  completed = 1;
+  window->ShowDownloadFinished();
+}
+
+bool cMgrDownloader::DoDownloadFile() {
+  platform::SetCurrentFolder(theApp->resourceFolder);
+  cJson manifest;
+  if (!manifest.LoadFile("file.json")) {
+    NotifyUser("cMgrDownloader::DoDownloadFile :: file.json loading error (-51)", platform::kMbIconWarning);
+    return false;
+  }
+  ManifestSummary summary;
+  const char* missing = nullptr;
+  if (ReadManifestSummary(manifest, &summary, &missing) != ManifestProblem::kNone) {
+    ReportMissingMember(missing);
+    return false;
+  }
+  totalSize = summary.totalSize;
+  fileCount = summary.fileCount;
+
+  workers = new cFileDownloader[fileCount > 0 ? fileCount : 0];
+  platform::SetCurrentFolder(theApp->downloadFolder);
+
+  const int slotCount = cHttp::GetMaxConnections();
+  int* slots = new int[slotCount];
+  for (int s = 0; s < slotCount; ++s) slots[s] = -1;
+
+  startTick = platform::TickCount();
+  bool slotSeenFree = false;
+  uint32_t deadline = 0;
+  for (int i = 0; i < fileCount && running; ++i) {
+    StartEntry(summary, i);
+
+    for (int s = 0; s < slotCount; ++s) {
+      if (slots[s] == -1) {
+        slots[s] = i;
+        slotSeenFree = false;
+        deadline = platform::TickCount() + kPollMs;
+        break;
+      }
+    }
+    // The next entry starts once a slot has been seen free and at least one
+    // poll interval has passed since this start.
+    while (running) {
+      if (slotSeenFree && TickReached(platform::TickCount(), deadline)) break;
+      for (int s = 0; s < slotCount; ++s) {
+        if (slots[s] == -1 || !workers[slots[s]].running) {
+          slots[s] = -1;
+          slotSeenFree = true;
+          break;
+        }
+      }
+      platform::SleepMs(kPollMs);
+    }
+  }
+
+  // Drain: start over from the first worker whenever one is still busy.
+  for (int i = 0; running && i < fileCount;) {
+    if (workers[i].running) {
+      platform::SleepMs(kPollMs);
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+
+  delete[] slots;
+  manifest.Release();
+  return true;
+}
+
+void cMgrDownloader::StartEntry(const ManifestSummary& summary, int index) {
+  if (!IsUsableBaseUrl(summary.baseUrl)) {
+    NotifyUser("cMgrDownloader::DoDownloadFile :: file.json URL format error", platform::kMbIconWarning);
+    return;
+  }
+  const ManifestEntry entry = ReadManifestEntry(summary, index);
+  // A name that leaves the download folder would let the server write over
+  // any file of the player's: it is neither fetched nor launched.
+  if (!IsSafeRelativeName(entry.name)) {
+    ReportUnsafeName(index, entry.name);
+    return;
+  }
+  char fileUrl[2048];
+  std::snprintf(fileUrl, sizeof fileUrl, "%s%s", summary.baseUrl, entry.name);
+  // A name too long for the field would launch a different file: keep the
+  // previous target then.
+  if (IsLaunchTarget(entry.name) && std::strlen(entry.name) < sizeof theApp->executableName) {
+    std::snprintf(theApp->executableName, sizeof theApp->executableName, "%s", entry.name);
+  }
+  workers[index].DownloadFile(fileUrl, entry.name);
+}
+
+void cMgrDownloader::OnStart(int64_t offset) {
+  if (offset == 0) return;
+  char line[222];
+  std::snprintf(line, sizeof line, "cMgrDownloader::OnStart %" PRId64, offset);
+  AppendTransferLog(__DATE__ " " __TIME__, line);
+  AddAtomically(progressSize, offset);
+}
+
+void cMgrDownloader::OnReceived(int bytes) {
+  if (totalSize <= 0) return;
+  AddAtomically(receivedSize, static_cast<int64_t>(bytes));
+  if (AddAtomically(progressSize, static_cast<int64_t>(bytes)) > totalSize) {
+    NotifyUser("cMgrDownloader::OnReceived size error", platform::kMbIconWarning);
+  }
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# manifest-tool from the command line: exit codes, messages, nothing written
+# when refused.
+#   cli_test.sh MANIFEST-TOOL
+set -euo pipefail
+tool=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+expect_status() {
+  local expected=$1
+  shift
+  set +e
+  "$@" >"$work/out" 2>"$work/err"
+  local status=$?
+  set -e
+  [[ $status == "$expected" ]] || fail "'$*' exited $status, expected $expected; $(cat "$work/out" "$work/err")"
+}
+
+mkdir -p "$work/client/bin"
+printf 'game' >"$work/client/bin/game.exe"
+
+expect_status 2 "$tool"
+grep -q '^usage:' "$work/err" || fail "no usage text"
+expect_status 2 "$tool" write "$work/client"
+expect_status 2 "$tool" frobnicate
+expect_status 2 "$tool" write "$work/client" --url http://127.0.0.1/c/ --version -3
+
+expect_status 0 "$tool" write "$work/client" --url http://127.0.0.1/c/ --output "$work/file.json"
+grep -q 'version 1, 1 files, 4 bytes' "$work/out" || fail "no summary: $(cat "$work/out")"
+expect_status 0 "$tool" check "$work/file.json" --folder "$work/client"
+grep -q 'launch target: bin/game.exe' "$work/out" || fail "no launch target: $(cat "$work/out")"
+
+: >"$work/client/empty.pak"
+cp "$work/file.json" "$work/before.json"
+expect_status 1 "$tool" write "$work/client" --url http://127.0.0.1/c/ --output "$work/file.json"
+grep -q 'empty.pak: is empty' "$work/err" || fail "the empty file is not named: $(cat "$work/err")"
+cmp -s "$work/file.json" "$work/before.json" || fail "a refused write changed the manifest"
+expect_status 1 "$tool" check "$work/file.json" --folder "$work/client"
+grep -q 'empty.pak" is in the folder but not listed' "$work/out" || fail "$(cat "$work/out")"
+
+echo PASS

@@ -1,0 +1,29 @@
+#include "tool_fixture.h"
+
+#include <fstream>
+
+void ManifestToolTest::SetUp() {
+  static int number = 0;
+  root = std::filesystem::temp_directory_path() /
+         ("manifest-tool-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+          std::to_string(number++));
+  std::filesystem::remove_all(root);
+  std::filesystem::create_directories(root / "client");
+}
+
+void ManifestToolTest::TearDown() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root, ignored);
+}
+
+void ManifestToolTest::AddFile(const std::string& name, int64_t size) {
+  const std::filesystem::path path = root / "client" / std::filesystem::path(name);
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream file(path, std::ios::binary);
+  for (int64_t i = 0; i < size; ++i) file.put(static_cast<char>('a' + i % 26));
+}
+
+void ManifestToolTest::WriteManifestText(const std::string& text) const {
+  std::ofstream file(root / "file.json", std::ios::binary | std::ios::trunc);
+  file << text;
+}

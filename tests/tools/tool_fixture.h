@@ -1,0 +1,23 @@
+#pragma once
+// A client folder and a manifest path in a temporary folder of the test's own.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+class ManifestToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates client/`name` ('/' between folders) holding `size` bytes.
+  void AddFile(const std::string& name, int64_t size);
+  std::string Client() const { return (root / "client").string(); }
+  std::string Manifest() const { return (root / "file.json").string(); }
+  // Writes a hand-made manifest.
+  void WriteManifestText(const std::string& text) const;
+
+  std::filesystem::path root;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// What the downloader can carry in a manifest. Its JSON reader keeps every
+// value as raw text up to the first ',' or '}', counts the entries of a list
+// by their '{' up to the first ']', drops blanks and quotes at a value's end,
+// and its transfer copies a URL into 1023 characters and a path into 255; it
+// fetches "URL" followed by "Name" exactly as written, so a name must also be
+// a plain piece of URL path.
+
+#include <string>
+#include <vector>
+
+namespace manifest_tool {
+
+constexpr size_t kMaxNameLength = 255;
+constexpr size_t kMaxFileUrlLength = 1023;
+
+// Every reason `name` cannot be carried as a "Name" (empty when it can).
+std::vector<std::string> NameProblems(const std::string& name);
+
+// Every reason `url` cannot be carried as the manifest's "URL".
+std::vector<std::string> BaseUrlProblems(const std::string& url);
+
+// The reason "URL" followed by `name` is too long for a transfer, or "".
+std::string FileUrlProblem(const std::string& url, const std::string& name);
+
+}  // namespace manifest_tool

@@ -1,0 +1,48 @@
+#include "tools/manifest/client_folder.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace manifest_tool {
+
+namespace fs = std::filesystem;
+
+ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip) {
+  ClientFolder client;
+  std::error_code error;
+  const fs::path base = fs::path(folder);
+  if (!fs::is_directory(base, error)) {
+    client.errors.push_back(folder + ": not a folder");
+    return client;
+  }
+  std::error_code ignored;
+  const fs::path skipped = skip.empty() ? fs::path() : fs::weakly_canonical(skip, ignored);
+
+  fs::recursive_directory_iterator walk(base, fs::directory_options::follow_directory_symlink, error);
+  for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+    const fs::directory_entry& entry = *walk;
+    std::error_code statusError;
+    if (entry.is_directory(statusError)) continue;
+    const fs::path relative = entry.path().lexically_relative(base);
+    const std::string name = relative.generic_string();
+    if (!entry.is_regular_file(statusError)) {
+      client.errors.push_back(name + ": not a regular file");
+      continue;
+    }
+    if (!skipped.empty() && fs::weakly_canonical(entry.path(), ignored) == skipped) continue;
+    const uintmax_t size = entry.file_size(statusError);
+    if (statusError) {
+      client.errors.push_back(name + ": " + statusError.message());
+      continue;
+    }
+    client.files.push_back({name, static_cast<int64_t>(size)});
+  }
+  if (error) client.errors.push_back(folder + ": " + error.message());
+
+  std::sort(client.files.begin(), client.files.end(),
+            [](const ClientFile& a, const ClientFile& b) { return a.name < b.name; });
+  return client;
+}
+
+}  // namespace manifest_tool

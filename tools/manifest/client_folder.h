@@ -1,0 +1,25 @@
+#pragma once
+// The files of a client folder, as a manifest lists them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace manifest_tool {
+
+struct ClientFile {
+  std::string name;  // relative to the folder, '/' between folders
+  int64_t size;
+};
+
+struct ClientFolder {
+  std::vector<ClientFile> files;   // in byte order of their names: a stable order
+  std::vector<std::string> errors; // what could not be read, one line each
+};
+
+// Walks `folder` (following links to files and folders) and lists every
+// regular file in it, except `skip` (a path inside it that is not part of
+// the client, such as the manifest being written).
+ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip = "");
+
+}  // namespace manifest_tool

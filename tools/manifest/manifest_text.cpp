@@ -1,0 +1,69 @@
+#include "tools/manifest/manifest_text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace manifest_tool {
+
+std::string FormatManifest(int32_t version, const std::string& url, const std::vector<ClientFile>& files) {
+  int64_t totalSize = 0;
+  for (const ClientFile& file : files) totalSize += file.size;
+
+  std::ostringstream text;
+  text << "{\n"
+       << "  \"Version\" : " << version << ",\n"
+       << "  \"TotalCount\" : " << files.size() << ",\n"
+       << "  \"TotalSize\" : " << totalSize << ",\n"
+       << "  \"URL\" : \"" << url << "\",\n"
+       << "  \"FileList\" : [";
+  // The reader takes the list to its first ']', so it stays the last member.
+  for (size_t i = 0; i < files.size(); ++i) {
+    text << (i ? ",\n" : "\n") << "    { \"Name\" : \"" << files[i].name << "\", \"Size\" : " << files[i].size << " }";
+  }
+  text << (files.empty() ? "]\n" : "\n  ]\n") << "}\n";
+  return text.str();
+}
+
+bool ReadWholeFile(const std::string& path, std::string* text) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  if (!file) return false;
+  std::ostringstream content;
+  content << file.rdbuf();
+  *text = content.str();
+  return !file.bad();
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text, std::string* error) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  const fs::path temporary = target.string() + ".writing";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      *error = "cannot create " + temporary.string() + ": " + std::strerror(errno);
+      return false;
+    }
+    file << text;
+    file.flush();
+    if (!file) {
+      *error = "cannot write " + temporary.string();
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code renameError;
+  fs::rename(temporary, target, renameError);
+  if (renameError) {
+    *error = "cannot replace " + path + ": " + renameError.message();
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace manifest_tool
