@@ -1,6 +1,8 @@
 #include "app_fixture.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -53,13 +55,9 @@ void AppTest::TearDown() {
 }
 
 std::string AppTest::PathIn(const std::string& relative) const {
-  std::string path = root.string();
-#ifdef _WIN32
-  path += '\\';
-#else
-  path += '/';
-#endif
-  return path + relative;
+  // Joined with '\' on Linux too: the program takes the part before the
+  // first '\' for a drive, which the test's own folder then stands for.
+  return root.string() + '\\' + relative;
 }
 
 std::vector<RecordedBox> AppTest::Boxes() const {

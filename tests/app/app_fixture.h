@@ -23,7 +23,7 @@ class AppTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // `relative` below the test's folder, with the platform's separators.
+  // `relative` ('\' between folders) below the test's folder.
   std::string PathIn(const std::string& relative) const;
   // Every message box shown so far (answered with OK).
   std::vector<RecordedBox> Boxes() const;

@@ -17,12 +17,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Points the user's temporary folder at `folder` for this process.
+// Points the user's temporary folder at `folder` for this process; an empty
+// `folder` takes the setting away.
 void SetTempFolder(const std::string& folder) {
 #ifdef _WIN32
-  SetEnvironmentVariableA("TMP", folder.c_str());
+  SetEnvironmentVariableA("TMP", folder.empty() ? nullptr : folder.c_str());
 #else
-  setenv("TMPDIR", folder.c_str(), 1);
+  if (folder.empty()) {
+    unsetenv("TMPDIR");
+  } else {
+    setenv("TMPDIR", folder.c_str(), 1);
+  }
 #endif
 }
 

@@ -1,0 +1,96 @@
+#include "manager_fixture.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/download_control.h"
+#include "platform/system.h"
+#include "tools/manifest/writer.h"
+
+namespace fs = std::filesystem;
+
+void cRecordingWindow::ShowFinalFigures() {
+  runningAtFinalFigures = theApp->downloadManager && theApp->downloadManager->running;
+  completedAtFinalFigures = theApp->downloadManager ? theApp->downloadManager->completed.load() : -1;
+  ++finalFigures;
+}
+
+void cRecordingWindow::ShowDownloadFinished() {
+  completedAtFinished = theApp->downloadManager ? theApp->downloadManager->completed.load() : -1;
+  ++finished;
+}
+
+void ManagerTest::SetUp() {
+  fs::create_directories(temp.PathOf("work"));
+  fs::create_directories(temp.PathOf("download"));
+  fs::create_directories(temp.PathOf("server/client"));
+  theApp = new cApp{};
+  std::snprintf(theApp->workFolder, sizeof theApp->workFolder, "%s", temp.PathOf("work\\").c_str());
+  theApp->resourceFolder = theApp->workFolder;
+  std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s", temp.PathOf("download\\").c_str());
+  ASSERT_TRUE(server.Start());
+  server.ServeFolder(temp.PathOf("server"));
+  SetMainWindowLink(&window);
+}
+
+void ManagerTest::TearDown() {
+  StopRun();
+  SetMainWindowLink(nullptr);
+  server.Stop();
+  delete theApp;
+  theApp = nullptr;
+  // Back to the test's folder, which the manager left for the download folder.
+  platform::SetCurrentFolder(temp.Path().c_str());
+}
+
+void ManagerTest::Publish(const std::string& name, size_t size) {
+  const std::string content = PatternBytes(size, static_cast<unsigned>(published.size() + 7));
+  const fs::path path = fs::path(temp.PathOf("server/client")) / fs::path(name);
+  fs::create_directories(path.parent_path());
+  ASSERT_TRUE(WriteWholeFile(path.string(), content));
+  published[name] = content;
+}
+
+void ManagerTest::WriteManifest(const std::string& url) {
+  const manifest_tool::WriteOutcome outcome = manifest_tool::WriteManifest(
+      {temp.PathOf("server/client"), url.empty() ? BaseUrl() : url, temp.PathOf("work/file.json"), true, 1});
+  ASSERT_TRUE(outcome.written) << ::testing::PrintToString(outcome.refusals);
+}
+
+void ManagerTest::WriteManifestText(const std::string& text) {
+  ASSERT_TRUE(WriteWholeFile(temp.PathOf("work/file.json"), text));
+}
+
+void ManagerTest::StartRun() { StartDownloadManager(); }
+
+bool ManagerTest::WaitForRunEnd() {
+  const uint32_t start = platform::TickCount();
+  while (Manager() && Manager()->running) {
+    if (platform::TickCount() - start > 120000) return false;
+    platform::SleepMs(5);
+  }
+  return true;
+}
+
+void ManagerTest::StopRun() { StopDownloadManager(); }
+
+std::string ManagerTest::DownloadPath(const std::string& name) const { return temp.PathOf("download/" + name); }
+
+void ManagerTest::ExpectClientDownloaded() const {
+  for (const auto& [name, content] : published) {
+    const std::string onDisk = ReadWholeFile(DownloadPath(name));
+    EXPECT_EQ(onDisk.size(), content.size()) << name;
+    EXPECT_TRUE(onDisk == content) << name << " differs from the published file";
+  }
+}
+
+void ManagerTest::ExpectPartialFilesIntact() const {
+  for (const auto& [name, content] : published) {
+    if (!FileExists(DownloadPath(name))) continue;
+    const std::string onDisk = ReadWholeFile(DownloadPath(name));
+    EXPECT_LE(onDisk.size(), content.size()) << name;
+    EXPECT_TRUE(content.compare(0, onDisk.size(), onDisk) == 0) << name << " holds bytes that are not the file's";
+  }
+}
+
+std::string ManagerTest::LogText() const { return ReadWholeFile(temp.PathOf("work/qzloader.log")); }

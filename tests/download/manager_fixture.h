@@ -1,0 +1,73 @@
+#pragma once
+// What the download manager's tests share: an application object with a work
+// folder (where "file.json" and the transfer log go) and a download folder in
+// the test's temporary folder, a client published by our fault-injecting
+// server with a manifest written by manifest-tool, boxes that are answered
+// and recorded, and a main window stand-in that records the end of a run.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "app/app.h"
+#include "app/main_window_link.h"
+#include "download/manager.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/temp_folder.h"
+
+// Records what the manager asks of the main window, and the manager's state
+// at that moment.
+class cRecordingWindow : public cMainWindowLink {
+ public:
+  void* WindowHandle() override { return nullptr; }
+  void RequestRepaint() override {}
+  void ShowFinalFigures() override;
+  void ShowDownloadFinished() override;
+
+  std::atomic<int> finalFigures{0};
+  std::atomic<int> finished{0};
+  std::atomic<bool> runningAtFinalFigures{false};
+  std::atomic<int> completedAtFinalFigures{-1};
+  std::atomic<int> completedAtFinished{-1};
+};
+
+class ManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Puts a file of `size` pattern bytes into the published client.
+  void Publish(const std::string& name, size_t size);
+  // Writes "file.json" for the published client with manifest-tool; `url`
+  // defaults to where the server publishes it.
+  void WriteManifest(const std::string& url = "");
+  // Writes a hand-made "file.json".
+  void WriteManifestText(const std::string& text);
+  std::string BaseUrl() const { return server.Url("/client/"); }
+
+  // Starts a run through the application, as the Start button does.
+  void StartRun();
+  // Waits (at most two minutes) until the run's thread has ended by itself.
+  bool WaitForRunEnd();
+  // Stops and deletes the run, as Pause does.
+  void StopRun();
+  cMgrDownloader* Manager() const { return theApp->downloadManager; }
+
+  std::string DownloadPath(const std::string& name) const;
+  // Every published file is in the download folder, byte for byte.
+  void ExpectClientDownloaded() const;
+  // Every published file on disk is no longer than the original and equal to
+  // its beginning: a resume can finish it.
+  void ExpectPartialFilesIntact() const;
+  std::string LogText() const;
+
+  cTempFolder temp;
+  cHttpTestServer server;
+  cMessageBoxes boxes;
+  cRecordingWindow window;
+  std::map<std::string, std::string> published;  // name -> content
+};
