@@ -1,0 +1,27 @@
+#pragma once
+// The JSON texts embedded in the program, by resource identifier.
+//
+// On Windows they are RCDATA resources of the program's own module, read
+// through a memory stream. Linux has no resources: the build compiles the
+// bytes of every JSON document that the resource script lists into the
+// program (see embed_documents.cmake), so the same identifiers find the same
+// texts and the document code runs unchanged in the native tests.
+
+#include <memory>
+
+namespace json {
+
+enum class EmbeddedRead {
+  kRead,       // the whole text was read
+  kMissing,    // no such resource (or it could not be loaded)
+  kShortRead,  // it exists but fewer bytes came than its size
+};
+
+// On kRead, `text` holds the resource's bytes followed by a NUL.
+EmbeddedRead ReadEmbeddedText(int resourceId, std::unique_ptr<char[]>* text);
+
+// The fatal end of a short read: the warning "json error -34", then exit
+// code -34.
+[[noreturn]] void EndOnShortRead();
+
+}  // namespace json
