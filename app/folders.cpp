@@ -1,6 +1,5 @@
 #include "app/folders.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/app.h"
@@ -20,19 +19,22 @@ void PrepareProgramFolder(cApp& app) {
 void PrepareWorkFolder(cApp& app) {
   char temp[sizeof app.workFolder];
   if (!platform::GetTempFolder(temp, sizeof temp)) return;
-  std::snprintf(app.workFolder, sizeof app.workFolder, "%s", temp);
+  const size_t tempLength = std::strlen(temp);
+  std::memcpy(app.workFolder, temp, tempLength + 1);
 
-  char folder[sizeof app.workFolder];
-  const int firstLength = std::snprintf(folder, sizeof folder, "%sQzLauncher_Live\\", temp);
-  const int fullLength = std::snprintf(folder, sizeof folder, "%sQzLauncher_Live\\zt_kr\\", temp);
-  if (fullLength < 0 || static_cast<size_t>(fullLength) >= sizeof folder) return;
+  static const char kFirstLevel[] = "QzLauncher_Live\\";
+  static const char kSecondLevel[] = "zt_kr\\";
+  const size_t firstLength = sizeof kFirstLevel - 1;
+  if (tempLength + firstLength + sizeof kSecondLevel > sizeof app.workFolder) return;
 
   // Created at every start, in case someone cleaned the temporary folder.
-  folder[firstLength] = 0;
+  char folder[sizeof app.workFolder];
+  std::memcpy(folder, temp, tempLength);
+  std::memcpy(folder + tempLength, kFirstLevel, sizeof kFirstLevel);
   platform::CreateFolder(folder);
-  std::snprintf(folder, sizeof folder, "%sQzLauncher_Live\\zt_kr\\", temp);
+  std::memcpy(folder + tempLength + firstLength, kSecondLevel, sizeof kSecondLevel);
   platform::CreateFolder(folder);
-  std::memcpy(app.workFolder, folder, static_cast<size_t>(fullLength) + 1);
+  std::memcpy(app.workFolder, folder, tempLength + firstLength + sizeof kSecondLevel);
 }
 
 }  // namespace

@@ -1,0 +1,270 @@
+// Download manager benchmark, against nginx on loopback:
+//   large: a client of 8 files x 128 MiB, fetched by the manager (four
+//          transfers at once), by curl four at a time (--parallel-max 4) and by
+//          aria2c -j4 when it is installed; wall and CPU time of each, and the
+//          manager's ratios to the best of the others.
+//   small: a client of 1,000 files of 4 KiB. The manager starts at most one
+//          transfer per 33 ms poll by design, so the run should cost about
+//          1,000 x 33 ms and no more.
+//
+//   manager_benchmark [large|small|all] [rounds]      (defaults: all, 3)
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/download_control.h"
+#include "download/manager.h"
+#include "platform/message_box.h"
+#include "platform/system.h"
+#include "tests/support/nginx_server.h"
+#include "tools/manifest/writer.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int64_t kMiB = 1048576;
+
+struct Sample {
+  double wall;  // seconds
+  double cpu;   // user + system seconds
+};
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
+double CpuOf(const rusage& usage) { return Seconds(usage.ru_utime) + Seconds(usage.ru_stime); }
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+int CountBox(const char* text, const char*, unsigned) {
+  std::fprintf(stderr, "box: %s\n", text);
+  return platform::kIdOk;
+}
+
+void WritePattern(const fs::path& path, int64_t size, uint32_t seed) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  std::vector<uint32_t> block(kMiB / 4);
+  uint32_t state = 2463534242u ^ seed;
+  for (int64_t at = 0; at < size; at += kMiB) {
+    for (uint32_t& word : block) {
+      state ^= state << 13;
+      state ^= state >> 17;
+      state ^= state << 5;
+      word = state;
+    }
+    std::fwrite(block.data(), 1, static_cast<size_t>(std::min<int64_t>(kMiB, size - at)), file);
+  }
+  std::fclose(file);
+}
+
+int64_t FolderBytes(const fs::path& folder) {
+  int64_t bytes = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) bytes += static_cast<int64_t>(entry.file_size());
+  }
+  return bytes;
+}
+
+class cBench {
+ public:
+  cBench(const fs::path& folder, cNginxServer& nginx) : folder_(folder), nginx_(nginx) {}
+
+  // A client of `count` files of `size` bytes under www/client, with its manifest.
+  void Publish(int count, int64_t size) {
+    fs::remove_all(folder_ / "www" / "client");
+    names_.clear();
+    for (int i = 0; i < count; ++i) {
+      char name[64];
+      std::snprintf(name, sizeof name, "data/%03d/file%04d.bin", i / 100, i);
+      fs::create_directories((folder_ / "www" / "client" / name).parent_path());
+      WritePattern(folder_ / "www" / "client" / name, size, static_cast<uint32_t>(i));
+      names_.push_back(name);
+    }
+    totalBytes_ = static_cast<int64_t>(count) * size;
+    const auto outcome = manifest_tool::WriteManifest(
+        {(folder_ / "www" / "client").string(), nginx_.Url("/client/"), (folder_ / "work" / "file.json").string(),
+         true, 1});
+    if (!outcome.written) {
+      std::fprintf(stderr, "manifest: %s\n", outcome.refusals.front().c_str());
+      std::exit(1);
+    }
+  }
+
+  Sample WithManager() {
+    const fs::path target = Fresh("manager");
+    std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s/", target.c_str());
+    rusage before, after;
+    getrusage(RUSAGE_SELF, &before);
+    const double start = Now();
+    StartDownloadManager();
+    while (theApp->downloadManager->running) platform::SleepMs(5);
+    const double wall = Now() - start;
+    getrusage(RUSAGE_SELF, &after);
+    StopDownloadManager();
+    Verify(target, "manager");
+    return {wall, CpuOf(after) - CpuOf(before)};
+  }
+
+  Sample WithCurl() {
+    const fs::path target = Fresh("curl");
+    std::vector<std::string> arguments = {"curl", "--silent", "--show-error", "--fail", "--create-dirs",
+                                          "--parallel", "--parallel-max", "4"};
+    for (const std::string& name : names_) {
+      arguments.push_back("--output");
+      arguments.push_back((target / name).string());
+      arguments.push_back(nginx_.Url("/client/" + name));
+    }
+    const Sample sample = Run(arguments);
+    Verify(target, "curl");
+    return sample;
+  }
+
+  Sample WithAria2() {
+    const fs::path target = Fresh("aria2c");
+    FILE* list = std::fopen((folder_ / "aria2-input.txt").c_str(), "w");
+    for (const std::string& name : names_) {
+      std::fprintf(list, "%s\n  out=%s\n", nginx_.Url("/client/" + name).c_str(), name.c_str());
+    }
+    std::fclose(list);
+    const Sample sample = Run({"aria2c", "--quiet", "-j4", "-x1", "--file-allocation=none", "--allow-overwrite=true",
+                               "--auto-file-renaming=false", "-d", target.string(), "-i",
+                               (folder_ / "aria2-input.txt").string()});
+    Verify(target, "aria2c");
+    return sample;
+  }
+
+  static bool Installed(const char* program) {
+    const std::string command = std::string("command -v ") + program + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  }
+
+ private:
+  fs::path Fresh(const char* name) {
+    const fs::path target = folder_ / "fetched" / name;
+    fs::remove_all(target);
+    fs::create_directories(target);
+    return target;
+  }
+
+  void Verify(const fs::path& target, const char* who) {
+    const int64_t bytes = FolderBytes(target);
+    if (bytes != totalBytes_) {
+      std::fprintf(stderr, "%s fetched %lld of %lld bytes\n", who, static_cast<long long>(bytes),
+                   static_cast<long long>(totalBytes_));
+      std::exit(1);
+    }
+    fs::remove_all(target);
+  }
+
+  static Sample Run(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const double start = Now();
+    pid_t pid;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+      std::perror(argv[0]);
+      std::exit(1);
+    }
+    int status = 0;
+    rusage usage;
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::fprintf(stderr, "%s failed\n", argv[0]);
+      std::exit(1);
+    }
+    return {Now() - start, CpuOf(usage)};
+  }
+
+  fs::path folder_;
+  cNginxServer& nginx_;
+  std::vector<std::string> names_;
+  int64_t totalBytes_ = 0;
+};
+
+void Large(cBench& bench, int rounds) {
+  bench.Publish(8, 128 * kMiB);
+  const bool aria2 = cBench::Installed("aria2c");
+  bench.WithCurl();  // untimed: the sources into the page cache
+  std::vector<double> managerWall, managerCpu, curlWall, curlCpu, ariaWall, ariaCpu;
+  std::printf("large: 8 files x 128 MiB\n%-6s %-8s %10s %10s %10s\n", "round", "client", "wall s", "cpu s", "MiB/s");
+  for (int round = 1; round <= rounds; ++round) {
+    auto report = [&](const char* who, const Sample& s, std::vector<double>& wall, std::vector<double>& cpu) {
+      wall.push_back(s.wall);
+      cpu.push_back(s.cpu);
+      std::printf("%-6d %-8s %10.3f %10.3f %10.1f\n", round, who, s.wall, s.cpu, 1024.0 / s.wall);
+      std::fflush(stdout);
+    };
+    report("manager", bench.WithManager(), managerWall, managerCpu);
+    report("curl", bench.WithCurl(), curlWall, curlCpu);
+    if (aria2) report("aria2c", bench.WithAria2(), ariaWall, ariaCpu);
+  }
+  double bestWall = Median(curlWall), bestCpu = Median(curlCpu);
+  if (aria2) {
+    bestWall = std::min(bestWall, Median(ariaWall));
+    bestCpu = std::min(bestCpu, Median(ariaCpu));
+  }
+  std::printf("median wall: manager %.3f s, curl %.3f s%s; manager / best %.3f\n", Median(managerWall),
+              Median(curlWall), aria2 ? (", aria2c " + std::to_string(Median(ariaWall)) + " s").c_str() : "",
+              Median(managerWall) / bestWall);
+  std::printf("median cpu:  manager %.3f s, curl %.3f s%s; manager / best %.3f\n", Median(managerCpu),
+              Median(curlCpu), aria2 ? (", aria2c " + std::to_string(Median(ariaCpu)) + " s").c_str() : "",
+              Median(managerCpu) / bestCpu);
+}
+
+void Small(cBench& bench) {
+  bench.Publish(1000, 4096);
+  const Sample sample = bench.WithManager();
+  const double pacing = 1000 * 0.033;
+  std::printf("small: 1,000 files x 4 KiB: wall %.3f s, cpu %.3f s; pacing alone %.1f s; ratio %.3f\n", sample.wall,
+              sample.cpu, pacing, sample.wall / pacing);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string which = argc > 1 ? argv[1] : "all";
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+  platform::SetMessageBoxHandler(CountBox);
+
+  const fs::path folder = fs::temp_directory_path() / ("manager-benchmark-" + std::to_string(getpid()));
+  fs::create_directories(folder / "www");
+  fs::create_directories(folder / "work");
+  cApp app{};
+  std::snprintf(app.workFolder, sizeof app.workFolder, "%s/", (folder / "work").c_str());
+  app.resourceFolder = app.workFolder;
+  theApp = &app;
+
+  int code = 0;
+  {
+    cNginxServer nginx;
+    if (!nginx.Start((folder / "www").string(), (folder / "nginx").string())) {
+      std::fprintf(stderr, "nginx did not start\n");
+      code = 1;
+    } else {
+      cBench bench(folder, nginx);
+      if (which == "large" || which == "all") Large(bench, rounds);
+      if (which == "small" || which == "all") Small(bench);
+    }
+  }
+  platform::SetCurrentFolder(fs::temp_directory_path().c_str());
+  theApp = nullptr;
+  fs::remove_all(folder);
+  return code;
+}
