@@ -47,4 +47,28 @@ class cHttp : public cThread {
   int resume;
   int64_t startOffset;
   int64_t doneSize;
+
+ private:
+  struct Pass;
+  enum class Answer { kAccepted, kWholeBody, kRefused };
+
+  // Copies the arguments; false, after telling the player, when one does not
+  // fit (a cut URL or path would fetch or write the wrong file).
+  bool TakeArguments(const char* operation, const char* sourceUrl, const char* localPath);
+  // Whether the response on requestHandle may be written at `offset`: an
+  // error status, a compressed body or a range that starts elsewhere is
+  // refused (the player is told); a whole body where a range was asked for
+  // means starting the file again.
+  Answer CheckAnswer(int64_t offset);
+  // Frees the buffer, closes the file and both handles.
+  void ReleasePass(Pass& pass);
+  void CloseHandles();
+  // Ends a failed transfer: releases the pass, no hook is called.
+  void Drop(Pass& pass);
+  // Tells the player, then Drop().
+  void Abandon(Pass& pass, const char* text);
+
+  // Set when a transfer ends on a failure that leaves nothing usable; a
+  // resource fetch then reports 0 bytes.
+  bool failed_;
 };

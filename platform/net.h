@@ -2,17 +2,70 @@
 // The network seam: the few WinINet calls an HTTP transfer makes. Windows
 // uses WinINet itself; Linux has a small HTTP/1.1 client of our own with the
 // same behaviour, so the same transfer code runs and is tested on both.
+//
+// A session (OpenSession) owns the requests opened on it. Closing a session
+// from another thread breaks off a call that is blocked on one of its
+// requests: the call fails and returns, and every later call on those
+// requests fails. The requests must still be closed by their owner; each
+// handle is closed exactly once.
 
 #include <cstdint>
 
 namespace net {
 
-// A WinINet HINTERNET on Windows; our own session or request record elsewhere.
+// A number naming one of our session or request records (on Windows each
+// wraps a WinINet HINTERNET); null is no handle.
 using Handle = void*;
 
-// Closes a session or request handle (InternetCloseHandle). Closing a session
-// from another thread breaks off a call that is blocked on one of its
-// requests: the call fails and returns.
+// Flags of OpenUrl (the WinINet values).
+enum UrlFlags : uint32_t {
+  kReload = 0x80000000u,        // INTERNET_FLAG_RELOAD: fetch from the server, not the cache
+  kNoCacheWrite = 0x04000000u,  // INTERNET_FLAG_NO_CACHE_WRITE: keep the response out of the cache
+};
+
+// Process-wide connection options (the WinINet numbers).
+enum Option : uint32_t {
+  kMaxConnsPerServer = 73,      // INTERNET_OPTION_MAX_CONNS_PER_SERVER
+  kMaxConnsPer10Server = 74,    // INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER
+};
+
+// InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, no proxy, no bypass, 0).
+// `agent` is sent as the User-Agent. Null on failure.
+Handle OpenSession(const char* agent);
+
+// InternetOpenUrlA: sends a GET for `url` ("http://host[:port]/path") with the
+// extra request headers `headers` ("Name:value\r\n" lines, `headersLength`
+// bytes) and returns once the response head has arrived. Null on failure.
+Handle OpenUrl(Handle session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags);
+
+// The response's status code (200, 206, 404...). False when unknown.
+bool QueryStatusCode(Handle request, int* status);
+
+// HttpQueryInfoA(HTTP_QUERY_CONTENT_LENGTH): the Content-Length header's text,
+// terminated, into `buffer`. False when the header is missing or does not fit.
+bool QueryContentLength(Handle request, char* buffer, uint32_t capacity);
+
+// Any response header's value by `name` (case-insensitive), terminated. False
+// when the header is missing or does not fit.
+bool QueryHeader(Handle request, const char* name, char* buffer, uint32_t capacity);
+
+// InternetQueryDataAvailable: waits until body data is there or the body has
+// ended, then gives the number of bytes a read can take at once (0 at the
+// end). False when the connection failed or the session was closed.
+bool QueryDataAvailable(Handle request, uint32_t* bytes);
+
+// InternetReadFile: reads up to `size` bytes of the body, waiting until the
+// buffer is full or the body has ended. `*bytesRead` is 0 at the end of the
+// body, also when the server ended it early. False when the connection failed
+// or the session was closed.
+bool Read(Handle request, void* buffer, uint32_t size, uint32_t* bytesRead);
+
+// InternetCloseHandle, for a session or a request.
 bool Close(Handle handle);
+
+// InternetSetOptionA / InternetQueryOptionA on the null handle: the process
+// defaults. Elsewhere than Windows the options are plain settings.
+bool SetOption(Option option, uint32_t value);
+bool QueryOption(Option option, uint32_t* value);
 
 }  // namespace net

@@ -1,0 +1,426 @@
+// The network seam on Linux: a small HTTP/1.1 client over POSIX sockets with
+// the behaviour of the WinINet calls the transfer makes. One connection per
+// request, closed with it; bodies are framed by Content-Length or by the end
+// of the connection. Chunked bodies are not decoded (reads of them fail): such
+// a response has no Content-Length, and the transfer cannot use it anyway.
+// Interim (1xx) responses and redirects are not followed.
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/net.h"
+#include "platform/net_handles.h"
+
+namespace net {
+namespace {
+
+// The most a response head may take; a longer one is refused.
+constexpr size_t kMaxHeadSize = 64 * 1024;
+// What QueryDataAvailable reports at most, like WinINet's own read buffer.
+constexpr uint32_t kAvailableLimit = 64 * 1024;
+
+using detail::Handles;
+using detail::Record;
+
+// A session and its requests. The lock guards the socket list: a socket is
+// closed and removed under it, so closing the session never shuts down a
+// socket number that has meanwhile been reused.
+struct Session : Record {
+  static constexpr Kind kKind = Kind::kSession;
+  Session() : Record(kKind) {}
+  std::string agent;
+  std::atomic<bool> closed{false};
+  std::mutex lock;
+  std::vector<int> sockets;
+};
+
+struct Request : Record {
+  static constexpr Kind kKind = Kind::kRequest;
+  Request() : Record(kKind) {}
+  ~Request() override;
+  std::shared_ptr<Session> session;
+  int socket = -1;
+  int status = 0;
+  std::string head;      // the response head, without the blank line
+  std::string buffered;  // body bytes that arrived with the head
+  size_t bufferedAt = 0;
+  bool lengthKnown = false;
+  int64_t remaining = 0;  // body bytes still to come when the length is known
+  bool ended = false;     // the body has ended, early or not
+  bool failed = false;    // the connection failed: every later call fails
+};
+
+std::atomic<uint32_t> maxConnsPerServer{2};
+std::atomic<uint32_t> maxConnsPer10Server{4};
+
+bool StartsWithNoCase(const char* text, const char* prefix) {
+  return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+struct ParsedUrl {
+  std::string host;
+  std::string port = "80";
+  std::string hostHeader;  // host[:port] as written
+  std::string target;      // path and query
+};
+
+bool ParseUrl(const char* url, ParsedUrl* parsed) {
+  if (!StartsWithNoCase(url, "http://")) return false;
+  const char* authority = url + 7;
+  const size_t authorityLength = std::strcspn(authority, "/?#");
+  if (authorityLength == 0) return false;
+  parsed->hostHeader.assign(authority, authorityLength);
+  if (parsed->hostHeader.find('@') != std::string::npos) return false;
+  const size_t colon = parsed->hostHeader.rfind(':');
+  if (colon != std::string::npos) {
+    parsed->host = parsed->hostHeader.substr(0, colon);
+    parsed->port = parsed->hostHeader.substr(colon + 1);
+    if (parsed->port.empty() || parsed->port.find_first_not_of("0123456789") != std::string::npos) return false;
+  } else {
+    parsed->host = parsed->hostHeader;
+  }
+  if (parsed->host.empty()) return false;
+  const char* rest = authority + authorityLength;
+  parsed->target.assign(rest, std::strcspn(rest, "#"));
+  if (parsed->target.empty() || parsed->target[0] != '/') parsed->target.insert(0, "/");
+  for (char c : parsed->target) {
+    if (static_cast<unsigned char>(c) <= ' ') return false;  // would break the request line
+  }
+  return true;
+}
+
+bool SendAll(int socket, const std::string& data) {
+  size_t sent = 0;
+  while (sent < data.size()) {
+    const ssize_t n = send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// recv that retries on EINTR.
+ssize_t Receive(int socket, void* buffer, size_t size) {
+  for (;;) {
+    const ssize_t n = recv(socket, buffer, size, 0);
+    if (n < 0 && errno == EINTR) continue;
+    return n;
+  }
+}
+
+// Opens a socket registered with the session (so a close of the session can
+// shut it down) and connects it. -1 on failure.
+int Connect(Session& session, const ParsedUrl& url) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* addresses = nullptr;
+  if (getaddrinfo(url.host.c_str(), url.port.c_str(), &hints, &addresses) != 0) return -1;
+  int connected = -1;
+  for (addrinfo* address = addresses; address && connected < 0; address = address->ai_next) {
+    const int s = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
+    if (s < 0) continue;
+    {
+      std::lock_guard<std::mutex> guard(session.lock);
+      if (session.closed) {
+        close(s);
+        break;
+      }
+      session.sockets.push_back(s);
+    }
+    if (connect(s, address->ai_addr, address->ai_addrlen) == 0) {
+      connected = s;
+    } else {
+      std::lock_guard<std::mutex> guard(session.lock);
+      session.sockets.erase(std::find(session.sockets.begin(), session.sockets.end(), s));
+      close(s);
+    }
+  }
+  freeaddrinfo(addresses);
+  if (connected >= 0) {
+    const int one = 1;
+    setsockopt(connected, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  }
+  return connected;
+}
+
+void ReleaseSocket(Request& request) {
+  if (request.socket < 0) return;
+  std::lock_guard<std::mutex> guard(request.session->lock);
+  auto& sockets = request.session->sockets;
+  sockets.erase(std::find(sockets.begin(), sockets.end(), request.socket));
+  close(request.socket);
+  request.socket = -1;
+}
+
+Request::~Request() { ReleaseSocket(*this); }
+
+// The value of header `name` in `head` (the lines after the status line),
+// without surrounding white space. The first one counts.
+bool FindHeader(const std::string& head, const char* name, std::string* value) {
+  const size_t nameLength = std::strlen(name);
+  size_t lineStart = head.find("\r\n");
+  while (lineStart != std::string::npos) {
+    lineStart += 2;
+    size_t lineEnd = head.find("\r\n", lineStart);
+    if (lineEnd == std::string::npos) lineEnd = head.size();
+    const char* line = head.c_str() + lineStart;
+    if (lineEnd - lineStart > nameLength && strncasecmp(line, name, nameLength) == 0 && line[nameLength] == ':') {
+      size_t begin = lineStart + nameLength + 1;
+      size_t end = lineEnd;
+      while (begin < end && (head[begin] == ' ' || head[begin] == '\t')) ++begin;
+      while (end > begin && (head[end - 1] == ' ' || head[end - 1] == '\t')) --end;
+      value->assign(head, begin, end - begin);
+      return true;
+    }
+    lineStart = lineEnd < head.size() ? lineEnd : std::string::npos;
+  }
+  return false;
+}
+
+bool CopyOut(const std::string& value, char* buffer, uint32_t capacity) {
+  if (capacity == 0 || value.size() >= capacity) return false;
+  std::memcpy(buffer, value.c_str(), value.size() + 1);
+  return true;
+}
+
+// Reads the response head; the body bytes that came with it stay buffered.
+bool ReadHead(Request& request) {
+  std::string data;
+  char chunk[16 * 1024];
+  for (;;) {
+    const size_t end = data.find("\r\n\r\n");
+    if (end != std::string::npos) {
+      request.head = data.substr(0, end);
+      request.buffered = data.substr(end + 4);
+      return true;
+    }
+    if (data.size() > kMaxHeadSize) return false;
+    const ssize_t n = Receive(request.socket, chunk, sizeof chunk);
+    if (n <= 0) return false;
+    data.append(chunk, static_cast<size_t>(n));
+  }
+}
+
+// Status line and body framing of the head just read.
+bool ParseHead(Request& request) {
+  int major = 0, minor = 0, status = 0;
+  if (std::sscanf(request.head.c_str(), "HTTP/%d.%d %d", &major, &minor, &status) != 3) return false;
+  if (status < 200 || status > 999) return false;
+  request.status = status;
+  std::string value;
+  if (FindHeader(request.head, "Transfer-Encoding", &value) && strcasecmp(value.c_str(), "identity") != 0) {
+    request.failed = true;  // a body we do not decode; reads fail
+    return true;
+  }
+  if (status == 204 || status == 304) {
+    request.lengthKnown = true;
+  } else if (FindHeader(request.head, "Content-Length", &value)) {
+    char* end = nullptr;
+    const long long length = std::strtoll(value.c_str(), &end, 10);
+    if (end == value.c_str() || *end != 0 || length < 0) return false;
+    request.lengthKnown = true;
+    request.remaining = length;
+  }
+  if (request.lengthKnown) {
+    if (static_cast<int64_t>(request.buffered.size()) > request.remaining) request.buffered.resize(request.remaining);
+    request.remaining -= static_cast<int64_t>(request.buffered.size());
+  }
+  request.ended = request.buffered.empty() && request.lengthKnown && request.remaining == 0;
+  return true;
+}
+
+// The request as WinINet writes it: "Accept: */*", the caller's headers, then
+// Host and User-Agent. INTERNET_FLAG_RELOAD only bypasses WinINet's own cache
+// and adds no header; there is no cache here, so neither flag changes the
+// request.
+std::string RequestHead(const ParsedUrl& url, const std::string& agent, const char* headers, uint32_t headersLength) {
+  std::string head = "GET " + url.target + " HTTP/1.1\r\nAccept: */*\r\n";
+  if (headers && headersLength) {
+    head.append(headers, headersLength);
+    if (head.compare(head.size() - 2, 2, "\r\n") != 0) head += "\r\n";
+  }
+  head += "Host: " + url.hostHeader + "\r\n";
+  head += "User-Agent: " + agent + "\r\n\r\n";
+  return head;
+}
+
+// A request is usable while its connection is sound and its session open.
+bool Usable(const Request& request) { return !request.failed && !request.session->closed; }
+
+// The connection failed, or the session was closed under it.
+bool Fail(Request& request) {
+  request.failed = true;
+  return false;
+}
+
+// After a zero-byte or failed receive: the end of the body, or a failure.
+// The end of the connection ends a body of unknown length, and ends a body of
+// known length early: both read as the end, like WinINet.
+bool Ended(Request& request, ssize_t received) {
+  if (received < 0 || request.session->closed) return Fail(request);
+  request.ended = true;
+  return true;
+}
+
+}  // namespace
+
+Handle OpenSession(const char* agent) {
+  auto session = std::make_shared<Session>();
+  session->agent = agent ? agent : "";
+  return Handles().Add(std::move(session));
+}
+
+Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint32_t headersLength, uint32_t) {
+  const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
+  ParsedUrl parsed;
+  if (!session || !url || !ParseUrl(url, &parsed)) return nullptr;
+  auto request = std::make_shared<Request>();
+  request->session = session;
+  request->socket = Connect(*session, parsed);
+  if (request->socket < 0) return nullptr;
+  const std::string head = RequestHead(parsed, session->agent, headers, headersLength);
+  if (!SendAll(request->socket, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
+    return nullptr;  // the record's end closes its socket
+  }
+  return Handles().Add(std::move(request));
+}
+
+bool QueryStatusCode(Handle handle, int* status) {
+  const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
+  if (!request) return false;
+  *status = request->status;
+  return true;
+}
+
+bool QueryContentLength(Handle handle, char* buffer, uint32_t capacity) {
+  return QueryHeader(handle, "Content-Length", buffer, capacity);
+}
+
+bool QueryHeader(Handle handle, const char* name, char* buffer, uint32_t capacity) {
+  const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
+  std::string value;
+  return request && FindHeader(request->head, name, &value) && CopyOut(value, buffer, capacity);
+}
+
+bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
+  const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
+  if (!request) return false;
+  if (!Usable(*request)) return Fail(*request);
+  *bytes = 0;
+  if (request->bufferedAt < request->buffered.size()) {
+    *bytes = static_cast<uint32_t>(std::min<size_t>(request->buffered.size() - request->bufferedAt, kAvailableLimit));
+    return true;
+  }
+  if (request->ended) return true;
+  pollfd waiting{request->socket, POLLIN, 0};
+  while (poll(&waiting, 1, -1) < 0) {
+    if (errno != EINTR) return Fail(*request);
+  }
+  if (request->session->closed) return Fail(*request);
+  int pending = 0;
+  if (ioctl(request->socket, FIONREAD, &pending) != 0) return Fail(*request);
+  if (pending == 0) {
+    // Readable with nothing to read: the connection has ended or failed,
+    // unless data arrived just now.
+    char probe;
+    const ssize_t n = Receive(request->socket, &probe, 1);
+    if (n <= 0) return Ended(*request, n);
+    request->buffered.assign(1, probe);
+    request->bufferedAt = 0;
+    if (request->lengthKnown) --request->remaining;
+    *bytes = 1;
+    return true;
+  }
+  int64_t available = pending;
+  if (request->lengthKnown) available = std::min<int64_t>(available, request->remaining);
+  *bytes = static_cast<uint32_t>(std::min<int64_t>(available, kAvailableLimit));
+  if (*bytes == 0) request->ended = true;
+  return true;
+}
+
+bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
+  *bytesRead = 0;
+  const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
+  if (!request) return false;
+  if (!Usable(*request)) return Fail(*request);
+  auto* out = static_cast<char*>(buffer);
+  uint32_t done = 0;
+  if (request->bufferedAt < request->buffered.size()) {
+    const size_t take = std::min<size_t>(request->buffered.size() - request->bufferedAt, size);
+    std::memcpy(out, request->buffered.data() + request->bufferedAt, take);
+    request->bufferedAt += take;
+    done += static_cast<uint32_t>(take);
+  }
+  while (done < size && !request->ended) {
+    size_t want = size - done;
+    if (request->lengthKnown) {
+      if (request->remaining == 0) {
+        request->ended = true;
+        break;
+      }
+      want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(want), request->remaining));
+    }
+    const ssize_t n = Receive(request->socket, out + done, want);
+    if (n <= 0) {
+      // Bytes already in hand are delivered; a failure shows at the next call.
+      const bool ended = Ended(*request, n);
+      if (!ended && done == 0) return false;
+      break;
+    }
+    done += static_cast<uint32_t>(n);
+    if (request->lengthKnown) request->remaining -= n;
+  }
+  *bytesRead = done;
+  return true;
+}
+
+bool Close(Handle handle) {
+  const std::shared_ptr<Record> record = Handles().Remove(handle);
+  if (!record) return false;
+  if (record->kind == Record::Kind::kSession) {
+    // Its requests keep the record; their blocked calls wake up and fail.
+    auto& session = static_cast<Session&>(*record);
+    std::lock_guard<std::mutex> guard(session.lock);
+    session.closed = true;
+    for (int s : session.sockets) shutdown(s, SHUT_RDWR);
+  }
+  // A request's socket is closed when its record goes, normally right here;
+  // a call still running on it keeps it until that call returns.
+  return true;
+}
+
+bool SetOption(Option option, uint32_t value) {
+  switch (option) {
+    case kMaxConnsPerServer: maxConnsPerServer = value; return true;
+    case kMaxConnsPer10Server: maxConnsPer10Server = value; return true;
+  }
+  return false;
+}
+
+bool QueryOption(Option option, uint32_t* value) {
+  switch (option) {
+    case kMaxConnsPerServer: *value = maxConnsPerServer; return true;
+    case kMaxConnsPer10Server: *value = maxConnsPer10Server; return true;
+  }
+  return false;
+}
+
+}  // namespace net

@@ -1,0 +1,94 @@
+#pragma once
+// What the transfer tests share: an application object whose work folder is
+// the test's own temporary folder (also the current directory), boxes that
+// are answered and recorded, our fault-injecting server, and a transfer that
+// records its hooks.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/app.h"
+#include "download/http.h"
+#include "platform/system.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/temp_folder.h"
+
+// A transfer that records what its hooks were told.
+class cRecordingHttp : public cHttp {
+ public:
+  explicit cRecordingHttp(const char* threadName = "cRecordingHttp") : cHttp(threadName) {}
+  void OnStart(int64_t offset) override { starts.push_back(offset); }
+  void OnReceived(int bytes) override {
+    chunks.push_back(bytes);
+    received += bytes;
+    if (afterChunk) afterChunk(*this);
+  }
+  void OnFinish(int64_t start, int64_t done) override { finishes.emplace_back(start, done); }
+
+  std::vector<int64_t> starts;
+  std::vector<int> chunks;
+  int64_t received = 0;
+  std::vector<std::pair<int64_t, int64_t>> finishes;
+  std::function<void(cRecordingHttp&)> afterChunk;  // runs on the transfer's thread
+};
+
+// Compares file contents without printing them: sizes and the first
+// difference only.
+inline ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return ::testing::AssertionFailure() << "got " << actual.size() << " bytes, expected " << expected.size()
+                                       << ", first difference at byte " << at;
+}
+
+// Waits until a started transfer has ended by itself, then joins it.
+inline bool WaitUntilEnded(cThread& thread, int timeoutMs = 120000) {
+  const uint32_t start = platform::TickCount();
+  while (thread.running) {
+    if (platform::TickCount() - start > static_cast<uint32_t>(timeoutMs)) return false;
+    platform::SleepMs(2);
+  }
+  thread.Stop();
+  return true;
+}
+
+// Exit codes as a parent process sees them: Windows keeps all 32 bits, Linux
+// only the low byte.
+inline int ExitCodeSeen(int code) {
+#ifdef _WIN32
+  return code;
+#else
+  return code & 0xFF;
+#endif
+}
+
+class HttpFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::memset(&app_, 0, sizeof app_);
+    std::snprintf(app_.title, sizeof app_.title, "%s", "downloader test");
+    std::snprintf(app_.workFolder, sizeof app_.workFolder, "%s", folder_.Path().c_str());
+    theApp = &app_;
+    ASSERT_TRUE(server_.Start());
+  }
+  void TearDown() override {
+    server_.Stop();
+    theApp = nullptr;
+  }
+
+  std::string LogText() const { return ReadWholeFile(folder_.PathOf("qzloader.log")); }
+
+  cApp app_;
+  cTempFolder folder_;
+  cMessageBoxes boxes_;
+  cHttpTestServer server_;
+};

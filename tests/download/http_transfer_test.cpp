@@ -1,0 +1,372 @@
+// cHttp against our own server: requests, resuming, chunks, stopping, early
+// ends and the local file's folders and size.
+
+#include <atomic>
+#include <regex>
+
+#include "download/downloaders.h"
+#include "platform/files.h"
+#include "platform/net.h"
+#include "tests/download/http_fixture.h"
+
+namespace {
+
+constexpr int64_t kMiB = 1048576;
+const std::string kFilePath = "/client/data/a.pak";
+
+int CountLines(const std::string& text, const std::string& fragment) {
+  int count = 0;
+  for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+  return count;
+}
+
+using HttpTransferTest = HttpFixture;
+
+TEST_F(HttpTransferTest, RequestCarriesTheHeadersAndTheAgentVerbatim) {
+  server_.AddFile("/Live/fullclient/json/file.json", "{\"TotalCount\":0}");
+  cResDownloader fetch;
+  EXPECT_EQ(fetch.DownloadResource(server_.Url("/Live/fullclient/json/file.json").c_str(), "file.json"), 16);
+
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const auto& request = requests[0];
+  EXPECT_EQ(request.method, "GET");
+  EXPECT_EQ(request.target, "/Live/fullclient/json/file.json");
+  EXPECT_EQ(request.version, "HTTP/1.1");
+  EXPECT_EQ(request.Header("Accept-Encoding"), "*");
+  EXPECT_EQ(request.Header("Accept-Ranges"), "bytes");
+  EXPECT_EQ(request.Header("Range"), "bytes=0-");
+  EXPECT_EQ(request.Header("User-Agent"), "cResDownloader");
+  EXPECT_EQ(request.Header("Host"), "127.0.0.1:" + std::to_string(server_.Port()));
+#ifndef _WIN32
+  // Our own client sends the caller's lines byte for byte (WinINet rewrites
+  // them as "Name: value"), in WinINet's order.
+  const std::vector<std::string> expected = {
+      "Accept: */*",      "Accept-Encoding:*", "Accept-Ranges:bytes", "Range:bytes=0-",
+      "Host: 127.0.0.1:" + std::to_string(server_.Port()), "User-Agent: cResDownloader"};
+  EXPECT_EQ(request.headerLines, expected);
+#endif
+}
+
+struct LocalFileCase {
+  const char* name;
+  int64_t localSize;  // -1: no local file
+  size_t requests;
+};
+
+class LocalFileTest : public HttpFixture, public ::testing::WithParamInterface<LocalFileCase> {};
+
+// The server's file is 2.5 MiB; the local file holds a prefix of it (or is
+// absent). File mode requests the rest and ends with the whole file.
+TEST_P(LocalFileTest, FileModeResumesAfterTheLocalBytes) {
+  const LocalFileCase& c = GetParam();
+  const std::string content = PatternBytes(5 * kMiB / 2);
+  const int64_t total = static_cast<int64_t>(content.size());
+  server_.AddFile(kFilePath, content);
+  if (c.localSize >= 0) {
+    ASSERT_TRUE(WriteWholeFile("a.pak", content.substr(0, c.localSize)));
+  }
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+
+  const int64_t local = std::max<int64_t>(c.localSize, 0);
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_EQ(transfer.starts, std::vector<int64_t>{local});
+  ASSERT_EQ(transfer.finishes.size(), 1u);
+  EXPECT_EQ(transfer.finishes[0], std::make_pair(local, total));
+  EXPECT_EQ(transfer.received, total - local);
+  for (int chunk : transfer.chunks) EXPECT_LE(chunk, kMiB);
+  if (local == total) {
+    EXPECT_TRUE(transfer.chunks.empty()) << "a complete file is not opened";
+  }
+
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), c.requests);
+  EXPECT_EQ(requests[0].Header("Range"), "bytes=0-");
+  if (c.requests == 2) {
+    EXPECT_EQ(requests[1].Header("Range"), "bytes=" + std::to_string(local) + "-");
+  }
+  EXPECT_TRUE(boxes_.Texts().empty());
+  EXPECT_EQ(LogText(), "") << "a transfer without early ends logs nothing itself";
+}
+
+INSTANTIATE_TEST_SUITE_P(LocalFiles, LocalFileTest,
+                         ::testing::Values(LocalFileCase{"Absent", -1, 1}, LocalFileCase{"Empty", 0, 1},
+                                           LocalFileCase{"OneByte", 1, 2}, LocalFileCase{"Partial", 1000000, 2},
+                                           LocalFileCase{"PartialAtAChunkEdge", kMiB, 2},
+                                           LocalFileCase{"AllButOneByte", 5 * kMiB / 2 - 1, 2},
+                                           LocalFileCase{"Complete", 5 * kMiB / 2, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpTransferTest, ResourceModeStartsFromByteZeroAndTruncates) {
+  const std::string content = PatternBytes(70000);
+  server_.AddFile("/file.json", content);
+  // An older, longer copy of the same name: it must not survive past the end.
+  ASSERT_TRUE(WriteWholeFile("fileT.json", PatternBytes(200000, 7)));
+  cRecordingHttp fetch;
+  EXPECT_EQ(fetch.DownloadResource(server_.Url("/file.json").c_str(), "fileT.json"), 70000);
+  EXPECT_TRUE(SameBytes(ReadWholeFile("fileT.json"), content));
+  EXPECT_EQ(fetch.starts, std::vector<int64_t>{0});
+  EXPECT_EQ(fetch.running, 0);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].Header("Range"), "bytes=0-");
+}
+
+struct ChunkCase {
+  const char* name;
+  int64_t size;
+};
+
+class ChunkTest : public HttpFixture, public ::testing::WithParamInterface<ChunkCase> {};
+
+// The transfer ends when the bytes written reach the length, whether the
+// last chunk fills the buffer or not.
+TEST_P(ChunkTest, LastChunkEndsTheTransferExactlyAtTheLength) {
+  const std::string content = PatternBytes(static_cast<size_t>(GetParam().size));
+  server_.AddFile(kFilePath, content);
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_EQ(transfer.received, GetParam().size);
+  EXPECT_EQ(transfer.finishes, (std::vector<std::pair<int64_t, int64_t>>{{0, GetParam().size}}));
+  EXPECT_EQ(server_.Requests().size(), 1u) << "no reconnect";
+  EXPECT_EQ(LogText(), "");
+#ifndef _WIN32
+  // Our client fills the buffer before it returns: whole MiB chunks, then the rest.
+  std::vector<int> expected(static_cast<size_t>(GetParam().size / kMiB), static_cast<int>(kMiB));
+  if (GetParam().size % kMiB) expected.push_back(static_cast<int>(GetParam().size % kMiB));
+  EXPECT_EQ(transfer.chunks, expected);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ChunkTest,
+                         ::testing::Values(ChunkCase{"OneByte", 1}, ChunkCase{"OneChunk", kMiB},
+                                           ChunkCase{"TwoChunks", 2 * kMiB}, ChunkCase{"OneChunkAndOne", kMiB + 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HttpTransferTest, RunningClearedBetweenChunksWritesTheChunkInHandAndFinishes) {
+  const std::string content = PatternBytes(3 * kMiB);
+  server_.AddFile(kFilePath, content);
+  cRecordingHttp transfer;
+  transfer.afterChunk = [](cRecordingHttp& self) { self.running = 0; };
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+
+  ASSERT_EQ(transfer.chunks.size(), 1u);
+  const int64_t first = transfer.chunks[0];
+  EXPECT_EQ(transfer.finishes, (std::vector<std::pair<int64_t, int64_t>>{{0, first}}));
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content.substr(0, first))) << "the partial file stays on disk";
+
+  // The next transfer of the same file carries on from there.
+  cRecordingHttp next;
+  next.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(next));
+  EXPECT_EQ(next.starts, std::vector<int64_t>{first});
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+}
+
+// What the download manager does to a worker it stops: its running flag is
+// cleared and its session closed from another thread. A transfer blocked in a
+// read returns without OnFinish.
+TEST_F(HttpTransferTest, RunningClearedWhileReadsFailEndsWithoutFinish) {
+  const std::string content = PatternBytes(3 * kMiB);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault stall;
+  stall.stallAfter = kMiB;
+  server_.SetFault(kFilePath, stall);
+
+  cRecordingHttp transfer;
+  std::atomic<bool> firstChunk{false};
+  transfer.afterChunk = [&](cRecordingHttp&) { firstChunk = true; };
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(server_.WaitForStalls(1, 30000));
+  while (!firstChunk) platform::SleepMs(1);
+  platform::SleepMs(200);  // from the hook into the next, blocking, read
+  transfer.running = 0;
+  if (net::Handle session = transfer.internetHandle.exchange(nullptr)) net::Close(session);
+#ifdef _WIN32
+  // Wine's WinINet does not abort a blocked read when its handle is closed
+  // (Windows does); the reset makes that read fail.
+  server_.ResetStalls();
+#endif
+  ASSERT_TRUE(WaitUntilEnded(transfer, 30000)) << "closing the session must break off the read";
+  EXPECT_TRUE(transfer.finishes.empty());
+  EXPECT_EQ(transfer.received, kMiB);
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content.substr(0, kMiB)));
+  EXPECT_TRUE(boxes_.Texts().empty());
+  EXPECT_EQ(transfer.internetHandle.load(), nullptr);
+}
+
+TEST_F(HttpTransferTest, StoppedBeforeTheLengthIsKnownEndsQuietly) {
+  server_.AddFile(kFilePath, PatternBytes(1000));
+  cHttpTestServer::Fault stall;
+  stall.stallBeforeHead = true;
+  server_.SetFault(kFilePath, stall);
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(server_.WaitForStalls(1, 30000));
+  transfer.running = 0;
+  if (net::Handle session = transfer.internetHandle.exchange(nullptr)) net::Close(session);
+#ifdef _WIN32
+  server_.ResetStalls();
+#endif
+  ASSERT_TRUE(WaitUntilEnded(transfer, 30000));
+  EXPECT_TRUE(transfer.starts.empty());
+  EXPECT_TRUE(transfer.finishes.empty());
+  EXPECT_TRUE(boxes_.Texts().empty()) << "a stopped transfer does not report the server unreachable";
+  EXPECT_FALSE(FileExists("a.pak"));
+}
+
+TEST_F(HttpTransferTest, OneEarlyEndReconnectsOnceAndLogsIt) {
+  const std::string content = PatternBytes(5 * kMiB / 2);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault cut;
+  cut.endAfter = 300000;
+  cut.times = 1;
+  server_.SetFault(kFilePath, cut);
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_EQ(transfer.starts, std::vector<int64_t>{0}) << "OnStart once per transfer";
+  EXPECT_EQ(transfer.finishes, (std::vector<std::pair<int64_t, int64_t>>{{300000, 5 * kMiB / 2}}));
+  EXPECT_EQ(transfer.received, 5 * kMiB / 2);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u) << "the cut request, then the length and the rest";
+  EXPECT_EQ(requests[1].Header("Range"), "bytes=0-");
+  EXPECT_EQ(requests[2].Header("Range"), "bytes=300000-");
+
+  const std::string log = LogText();
+  EXPECT_EQ(CountLines(log, "\n"), 1);
+  EXPECT_TRUE(std::regex_match(
+      log, std::regex("[A-Z][a-z]{2} [ 123][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-6][0-9] "
+                      "cHttp::OnExecute :: network error \\(-92\\)\r?\n")))
+      << log;
+  EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+TEST_F(HttpTransferTest, EightEmptyEarlyEndsInARowAreSurvived) {
+  const std::string content = PatternBytes(200000);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault empty;
+  empty.endAfter = 0;
+  empty.times = 8;
+  server_.SetFault(kFilePath, empty);
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_EQ(CountLines(LogText(), "network error (-92)"), 8);
+  EXPECT_EQ(transfer.starts, std::vector<int64_t>{0});
+}
+
+// Early ends that each bring some bytes are progress: the count of early ends
+// in a row starts again with every chunk, so no number of them is fatal.
+TEST_F(HttpTransferTest, EarlyEndsThatBringBytesAreNotCountedTowardsTheLimit) {
+  const std::string content = PatternBytes(12 * 10000 + 5);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault cut;
+  cut.endAfter = 10000;
+  server_.SetFault(kFilePath, cut);
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_EQ(CountLines(LogText(), "network error (-92)"), 12);
+}
+
+TEST_F(HttpTransferTest, ConnectionResetMidBodyIsRetriedThenReconnected) {
+  const std::string content = PatternBytes(2 * kMiB);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault reset;
+  reset.resetAfter = 300000;
+  reset.times = 1;
+  server_.SetFault(kFilePath, reset);
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer));
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_EQ(transfer.starts, std::vector<int64_t>{0});
+  EXPECT_EQ(CountLines(LogText(), "network error (-92)"), 1);
+#ifndef _WIN32
+  // The failed reads are retried nine times, then the player is told.
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"cHttp::OnExecute :: network error (-5)"});
+#endif
+}
+
+TEST_F(HttpTransferTest, ResourceModeRefetchesFromZeroAfterAnEarlyEnd) {
+  const std::string content = PatternBytes(500000);
+  server_.AddFile("/file.json", content);
+  cHttpTestServer::Fault cut;
+  cut.endAfter = 100000;
+  cut.times = 1;
+  server_.SetFault("/file.json", cut);
+  cRecordingHttp fetch;
+  EXPECT_EQ(fetch.DownloadResource(server_.Url("/file.json").c_str(), "file.json"), 500000);
+  EXPECT_TRUE(SameBytes(ReadWholeFile("file.json"), content));
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].Header("Range"), "bytes=0-");
+}
+
+TEST_F(HttpTransferTest, PathsCreateTheirFoldersFirst) {
+  server_.AddFile("/f", "data");
+  struct Case {
+    const char* path;
+    std::vector<std::string> folders;
+  };
+  const Case cases[] = {{"a/b/x.json", {"a", "a/b"}}, {"c\\d\\y.json", {"c", "c/d"}}, {"a/b2/z.json", {"a/b2"}}};
+  for (const Case& c : cases) {
+    cRecordingHttp fetch;
+    EXPECT_EQ(fetch.DownloadResource(server_.Url("/f").c_str(), c.path), 4) << c.path;
+    for (const std::string& folder : c.folders) EXPECT_TRUE(FileExists(folder + "/")) << folder;
+  }
+  EXPECT_TRUE(SameBytes(ReadWholeFile("c/d/y.json"), "data"));
+}
+
+TEST_F(HttpTransferTest, CreateSubDirectoriesMakesNothingForABareNameAndKeepsThePath) {
+  const char bare[] = "plain.bin";
+  cHttp::CreateSubDirectories(bare);
+  EXPECT_STREQ(bare, "plain.bin");
+  char nested[] = "p/q/r/s.bin";
+  cHttp::CreateSubDirectories(nested);
+  EXPECT_STREQ(nested, "p/q/r/s.bin");
+  EXPECT_TRUE(FileExists("p/q/r/"));
+  EXPECT_FALSE(FileExists("p/q/r/s.bin")) << "the last component is the file's, never a folder";
+  EXPECT_FALSE(FileExists("plain.bin"));
+}
+
+TEST_F(HttpTransferTest, LocalFileSizeIsSixtyFourBits) {
+  EXPECT_EQ(cHttp::GetLocalFileSize("missing.bin"), 0);
+  ASSERT_TRUE(WriteWholeFile("small.bin", "12345"));
+  EXPECT_EQ(cHttp::GetLocalFileSize("small.bin"), 5);
+  // A sparse file just past 4 GiB + 1 GiB: any 32-bit truncation shows.
+  FILE* file = platform::OpenFile("big.bin", "wb");
+  ASSERT_NE(file, nullptr);
+  const int64_t last = 5 * 1024 * kMiB;
+  ASSERT_TRUE(platform::SeekFile(file, last, SEEK_SET));
+  ASSERT_EQ(std::fputc('x', file), 'x');
+  std::fclose(file);
+  EXPECT_EQ(cHttp::GetLocalFileSize("big.bin"), last + 1);
+}
+
+TEST_F(HttpTransferTest, ConnectionLimitIsFour) {
+  EXPECT_EQ(cHttp::GetMaxConnections(), 4);
+  uint32_t perServer = 0, per10Server = 0;
+  ASSERT_TRUE(net::QueryOption(net::kMaxConnsPerServer, &perServer));
+  ASSERT_TRUE(net::QueryOption(net::kMaxConnsPer10Server, &per10Server));
+  EXPECT_EQ(perServer, 4u);
+  EXPECT_EQ(per10Server, 4u);
+}
+
+}  // namespace
