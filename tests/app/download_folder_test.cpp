@@ -1,11 +1,11 @@
-// cApp::CreateDownloadDirectory against the real file system. On Linux a
-// folder named "c:" (or "d:", "e:") in the test's folder stands in for a
-// drive; under Wine c: is the prefix's drive and d: and e: are mapped onto
-// folders of the test.
+// cApp::CreateDownloadDirectory against the real file system. On Linux
+// folders named "c:", "d:" and "e:" in the test's folder stand in for drives;
+// under Wine every case uses the prefix's own drive c:.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "app/app.h"
@@ -35,34 +35,41 @@ class DownloadFolderTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     std::snprintf(theApp->title, sizeof theApp->title, "caption");
-    for (char drive : {'c', 'd', 'e'}) MakeDrive(drive);
+#ifndef _WIN32
+    for (char drive : {'c', 'd', 'e'}) fs::create_directories(Drive(drive));
+#endif
   }
   void TearDown() override {
 #ifdef _WIN32
-    for (const char* drive : {"D:", "E:"}) DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive, nullptr);
     std::error_code ignored;
-    fs::remove_all("c:\\PLAX", ignored);
-    fs::remove_all("c:\\games", ignored);
+    for (const char* folder : {"c:\\PLAX", "c:\\games", "c:\\blocked"}) fs::remove_all(folder, ignored);
 #endif
     AppTest::TearDown();
+  }
+
+  // `path` with its drive letter as the test uses it.
+  static std::string OnDrive(char drive, const std::string& path) {
+#ifdef _WIN32
+    drive = 'c';
+#endif
+    return std::string(1, drive) + ":" + path;
   }
 
   // The folder that stands for `drive`'s root.
   fs::path Drive(char drive) const {
 #ifdef _WIN32
-    if (drive == 'c') return fs::path("c:\\");
-#endif
+    (void)drive;
+    return fs::path("c:\\");
+#else
     return root / (std::string(1, drive) + ":");
+#endif
   }
 
-  void MakeDrive(char drive) {
-    fs::create_directories(Drive(drive));
-#ifdef _WIN32
-    if (drive != 'c') {
-      const std::string letter = std::string(1, static_cast<char>(toupper(drive))) + ":";
-      ASSERT_TRUE(DefineDosDeviceA(0, letter.c_str(), Drive(drive).string().c_str()));
-    }
-#endif
+  // Every entry directly in `folder`.
+  static std::set<std::string> Listing(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
   }
 };
 
@@ -77,16 +84,17 @@ TEST_F(DownloadFolderTest, DefaultFolderCreatesItsThreeLevels) {
 }
 
 TEST_F(DownloadFolderTest, FolderWithoutTrailingBackslashCreatesItself) {
-  theApp->CreateDownloadDirectory("d:\\games");
+  theApp->CreateDownloadDirectory(OnDrive('d', "\\games").c_str());
   EXPECT_TRUE(fs::is_directory(Drive('d') / "games"));
-  EXPECT_STREQ(theApp->downloadFolder, "d:\\games");
+  EXPECT_EQ(std::string(theApp->downloadFolder), OnDrive('d', "\\games"));
   EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(DownloadFolderTest, DriveRootCreatesNothingAndShowsNothing) {
-  theApp->CreateDownloadDirectory("e:\\");
-  EXPECT_STREQ(theApp->downloadFolder, "e:\\");
-  EXPECT_TRUE(fs::is_empty(Drive('e')));
+  const std::set<std::string> before = Listing(Drive('e'));
+  theApp->CreateDownloadDirectory(OnDrive('e', "\\").c_str());
+  EXPECT_EQ(std::string(theApp->downloadFolder), OnDrive('e', "\\"));
+  EXPECT_EQ(Listing(Drive('e')), before);
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -113,8 +121,8 @@ TEST_F(DownloadFolderTest, LevelsThatCannotBeMadeAreSkippedSilently) {
   // A file stands where the first level should go: it and the levels below
   // it cannot be created, and nobody is told.
   WriteBytes(Drive('d') / "blocked", "x");
-  theApp->CreateDownloadDirectory("d:\\blocked\\client\\");
-  EXPECT_STREQ(theApp->downloadFolder, "d:\\blocked\\client\\");
+  theApp->CreateDownloadDirectory(OnDrive('d', "\\blocked\\client\\").c_str());
+  EXPECT_EQ(std::string(theApp->downloadFolder), OnDrive('d', "\\blocked\\client\\"));
   EXPECT_TRUE(fs::is_regular_file(Drive('d') / "blocked"));
   EXPECT_TRUE(Boxes().empty());
 }
@@ -122,17 +130,17 @@ TEST_F(DownloadFolderTest, LevelsThatCannotBeMadeAreSkippedSilently) {
 TEST_F(DownloadFolderTest, MainWindowIsAskedToRepaint) {
   cRepaintCounter window;
   SetMainWindowLink(&window);
-  theApp->CreateDownloadDirectory("d:\\games");
+  theApp->CreateDownloadDirectory(OnDrive('d', "\\games").c_str());
   theApp->CreateDownloadDirectory("c:/games/");
   SetMainWindowLink(nullptr);
   EXPECT_EQ(window.repaints, 2) << "the new path is drawn, whether or not it could be created";
 }
 
 TEST_F(DownloadFolderTest, PathTooLongForTheFieldIsRefusedNotCut) {
-  theApp->CreateDownloadDirectory("d:\\games");
-  const std::string longPath = "d:\\" + std::string(300, 'x') + "\\";
+  theApp->CreateDownloadDirectory(OnDrive('d', "\\games").c_str());
+  const std::string longPath = OnDrive('d', "\\" + std::string(300, 'x') + "\\");
   theApp->CreateDownloadDirectory(longPath.c_str());
-  EXPECT_STREQ(theApp->downloadFolder, "d:\\games") << "the folder in force stays";
+  EXPECT_EQ(std::string(theApp->downloadFolder), OnDrive('d', "\\games")) << "the folder in force stays";
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "cApp::CreateDownloadDirectory :: path too long (-33)");

@@ -1,5 +1,6 @@
 #include "manager_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -93,4 +94,9 @@ void ManagerTest::ExpectPartialFilesIntact() const {
   }
 }
 
-std::string ManagerTest::LogText() const { return ReadWholeFile(temp.PathOf("work/qzloader.log")); }
+std::string ManagerTest::LogText() const {
+  // Written in text mode: Windows ends its lines with CR LF.
+  std::string text = ReadWholeFile(temp.PathOf("work/qzloader.log"));
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}

@@ -109,10 +109,13 @@ TEST_F(WriterTest, EmptyFileIsRefused) {
   ExpectRefused(Write(), "data/empty.pak: is empty");
 }
 
+#ifndef _WIN32
+// Windows cannot even make such a file below its 260-character path limit.
 TEST_F(WriterTest, NameOver255CharactersIsRefused) {
   AddFile(std::string(200, 'd') + "/" + std::string(60, 'f'), 3);
   ExpectRefused(Write(), "is 261 characters long");
 }
+#endif
 
 TEST_F(WriterTest, UrlAndNameOver1023CharactersAreRefused) {
   AddFile(std::string(100, 'n'), 3);
