@@ -9,18 +9,9 @@
 #include <atomic>
 
 #include "download/thread.h"
+#include "tests/support/refresh_window.h"
 
 namespace {
-
-std::atomic<int> timerMessages{0};
-
-LRESULT CALLBACK CountTimers(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_TIMER && wParam == 333) {
-    ++timerMessages;
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 // Waits until it is told to stop, then sends the window a timer message.
 class cLateSender : public cThread {
@@ -38,28 +29,17 @@ class cLateSender : public cThread {
 };
 
 TEST(StopServingSentMessagesTest, ThreadSendingToTheStoppingThreadFinishes) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = CountTimers;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "stop-test-window";
-  ASSERT_NE(RegisterClassA(&windowClass), 0);
-  HWND window = CreateWindowExA(0, "stop-test-window", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                windowClass.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-
-  timerMessages = 0;
-  cLateSender thread(window);
+  cRefreshWindow window;
+  ASSERT_NE(window.Handle(), nullptr);
+  cLateSender thread(window.Handle());
   thread.Start();
   while (!thread.started) Sleep(1);
   thread.StopServingSentMessages();
 
   EXPECT_TRUE(thread.sent);
-  EXPECT_EQ(timerMessages, 1);
+  EXPECT_EQ(window.Refreshes(), 1);
   EXPECT_EQ(thread.joined, 1);
   EXPECT_EQ(thread.running, 0);
-
-  DestroyWindow(window);
-  UnregisterClassA("stop-test-window", windowClass.hInstance);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "tests/support/refresh_window.h"
 #else
 #include <signal.h>
 #include <spawn.h>
@@ -181,40 +183,21 @@ class cSendingWindow : public cMainWindowLink {
   std::atomic<bool> entered{false};
 };
 
-std::atomic<int> refreshes{0};
-
-LRESULT CALLBACK CountRefreshes(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_TIMER && wParam == 333) {
-    ++refreshes;
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(ManagerStopTest, PauseDuringTheFinalRefreshDoesNotDeadlock) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = CountRefreshes;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "final-refresh-window";
-  ASSERT_NE(RegisterClassA(&windowClass), 0);
-  HWND target = CreateWindowExA(0, "final-refresh-window", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                windowClass.hInstance, nullptr);
-  ASSERT_NE(target, nullptr);
-  cSendingWindow sender(target);
+  cRefreshWindow target;
+  ASSERT_NE(target.Handle(), nullptr);
+  cSendingWindow sender(target.Handle());
   SetMainWindowLink(&sender);
 
   WriteManifestText("{ \"Version\" : 1, \"TotalCount\" : 0, \"TotalSize\" : 0, \"URL\" : \"" + BaseUrl() +
                     "\", \"FileList\" : [] }");
-  refreshes = 0;
   StartRun();
   while (!sender.entered) Sleep(1);
   StopRun();  // would wait forever if the wait let no sent message through
 
-  EXPECT_EQ(refreshes, 1);
+  EXPECT_EQ(target.Refreshes(), 1);
   EXPECT_EQ(Manager(), nullptr);
   SetMainWindowLink(&window);
-  DestroyWindow(target);
-  UnregisterClassA("final-refresh-window", windowClass.hInstance);
 }
 #endif
 
