@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# downloader.exe runs on a bare Windows: a 32-bit GUI program that imports
+# system DLLs only (no MinGW runtime to ship beside it).
+#   program_file_test.sh DOWNLOADER.EXE OBJDUMP
+set -euo pipefail
+program=$1
+objdump=$2
+
+kind=$(file -b "$program")
+[[ $kind == "PE32 executable (GUI) Intel 80386"* ]] || { echo "FAIL: $kind"; exit 1; }
+
+system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|shell32|shlwapi|wininet|advapi32|comctl32|comdlg32|msvcrt|d2d1|dwrite|windowscodecs|uuid|ws2_32)\.dll$'
+imports=$("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+[[ -n $imports ]] || { echo "FAIL: no imports found"; exit 1; }
+while read -r dll; do
+  [[ $dll =~ $system_dlls ]] || { echo "FAIL: imports $dll, which a bare Windows does not have"; exit 1; }
+done <<<"$imports"
+echo "$kind; imports: $(echo $imports)"
+echo PASS
