@@ -74,6 +74,8 @@ TEST_F(ManagerStopTest, StopMidRunClosesAndJoinsEveryTransferAndANewRunResumes) 
   EXPECT_EQ(Manager(), nullptr);
   EXPECT_EQ(window.finalFigures, 0) << "a stopped run is not completed";
   EXPECT_EQ(window.finished, 0);
+  // The server sees each close when its connection thread gets to it.
+  for (int waited = 0; server.OpenConnections() > 0 && waited < 10000; waited += 10) platform::SleepMs(10);
   EXPECT_EQ(server.OpenConnections(), 0) << "every transfer's connection was closed";
   ExpectPartialFilesIntact();
 #ifndef _WIN32
@@ -92,7 +94,11 @@ TEST_F(ManagerStopTest, StopMidRunClosesAndJoinsEveryTransferAndANewRunResumes) 
   ASSERT_TRUE(WaitForRunEnd());
   ExpectClientDownloaded();
   EXPECT_EQ(Manager()->completed, 1);
+#ifndef _WIN32
+  // WinINet hands a read over only when its megabyte is full or the body has
+  // ended, so under Wine the bytes of a held response may never reach a file.
   EXPECT_GT(Manager()->progressSize, Manager()->receivedSize) << "the second run counted the bytes it found";
+#endif
 }
 
 TEST_F(ManagerStopTest, TwentyStopsAndStartsLoseAndCorruptNothing) {
