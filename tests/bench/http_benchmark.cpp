@@ -23,26 +23,18 @@
 #include "app/app.h"
 #include "download/http.h"
 #include "platform/system.h"
+#include "tests/bench/measure.h"
 #include "tests/support/nginx_server.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr int64_t kMiB = 1048576;
-
-struct Sample {
-  double wall;  // seconds
-  double cpu;   // user + system seconds
-};
-
-double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
-
-double CpuOf(const rusage& usage) { return Seconds(usage.ru_utime) + Seconds(usage.ru_stime); }
-
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using bench::CpuOf;
+using bench::kMiB;
+using bench::Median;
+using bench::Now;
+using bench::Sample;
 
 class cSink : public cHttp {
  public:
@@ -50,23 +42,6 @@ class cSink : public cHttp {
   void OnReceived(int bytes) override { received += bytes; }
   int64_t received = 0;
 };
-
-bool WriteSource(const std::string& path, int64_t size) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  std::vector<uint32_t> block(kMiB / 4);
-  uint32_t state = 2463534242u;
-  for (int64_t at = 0; at < size; at += kMiB) {
-    for (uint32_t& word : block) {
-      state ^= state << 13;
-      state ^= state >> 17;
-      state ^= state << 5;
-      word = state;
-    }
-    if (std::fwrite(block.data(), 1, kMiB, file) != static_cast<size_t>(kMiB)) return false;
-  }
-  return std::fclose(file) == 0;
-}
 
 Sample FetchWithHttp(const std::string& url, const std::string& target, int64_t size) {
   std::filesystem::remove(target);
@@ -108,11 +83,6 @@ Sample FetchWithCurl(const std::string& url, const std::string& target, int64_t 
   return {wall, CpuOf(usage)};
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,7 +99,7 @@ int main(int argc, char** argv) {
 
   const std::string source = (folder / "www" / "client.bin").string();
   const std::string target = (folder / "fetched.bin").string();
-  if (!WriteSource(source, size)) {
+  if (!bench::WritePattern(source, size)) {
     std::fprintf(stderr, "cannot write %s\n", source.c_str());
     return 1;
   }

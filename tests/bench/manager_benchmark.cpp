@@ -29,6 +29,7 @@
 #include "download/manager.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
+#include "tests/bench/measure.h"
 #include "tests/support/nginx_server.h"
 #include "tools/manifest/writer.h"
 
@@ -37,42 +38,15 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int64_t kMiB = 1048576;
-
-struct Sample {
-  double wall;  // seconds
-  double cpu;   // user + system seconds
-};
-
-double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
-double CpuOf(const rusage& usage) { return Seconds(usage.ru_utime) + Seconds(usage.ru_stime); }
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using bench::CpuOf;
+using bench::kMiB;
+using bench::Median;
+using bench::Now;
+using bench::Sample;
 
 int CountBox(const char* text, const char*, unsigned) {
   std::fprintf(stderr, "box: %s\n", text);
   return platform::kIdOk;
-}
-
-void WritePattern(const fs::path& path, int64_t size, uint32_t seed) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  std::vector<uint32_t> block(kMiB / 4);
-  uint32_t state = 2463534242u ^ seed;
-  for (int64_t at = 0; at < size; at += kMiB) {
-    for (uint32_t& word : block) {
-      state ^= state << 13;
-      state ^= state >> 17;
-      state ^= state << 5;
-      word = state;
-    }
-    std::fwrite(block.data(), 1, static_cast<size_t>(std::min<int64_t>(kMiB, size - at)), file);
-  }
-  std::fclose(file);
 }
 
 int64_t FolderBytes(const fs::path& folder) {
@@ -95,7 +69,7 @@ class cBench {
       char name[64];
       std::snprintf(name, sizeof name, "data/%03d/file%04d.bin", i / 100, i);
       fs::create_directories((folder_ / "www" / "client" / name).parent_path());
-      WritePattern(folder_ / "www" / "client" / name, size, static_cast<uint32_t>(i));
+      bench::WritePattern((folder_ / "www" / "client" / name).string(), size, static_cast<uint32_t>(i));
       names_.push_back(name);
     }
     totalBytes_ = static_cast<int64_t>(count) * size;
