@@ -3,8 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/message_box.h"
 
@@ -19,8 +17,6 @@ int RecordBox(const char* text, const char* caption, unsigned flags) {
   return platform::kIdOk;
 }
 
-std::atomic<int> folderNumber{0};
-
 }  // namespace
 
 void AppTest::SetUp() {
@@ -29,19 +25,11 @@ void AppTest::SetUp() {
     boxes.clear();
   }
   platform::SetMessageBoxHandler(RecordBox);
-  previousFolder = std::filesystem::current_path();
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  root = std::filesystem::temp_directory_path() /
-         ("downloader-" + std::string(test->name()) + "-" + std::to_string(folderNumber++));
-  std::filesystem::remove_all(root);
+  root = std::filesystem::path(temp.Path()).parent_path();
   std::filesystem::create_directories(root / "work");
-  std::filesystem::current_path(root);
 
   theApp = new cApp{};
-  std::snprintf(theApp->workFolder, sizeof theApp->workFolder, "%s", PathIn("work").c_str());
-  const size_t length = std::strlen(theApp->workFolder);
-  theApp->workFolder[length] = '\\';  // the work folder ends in its separator
-  theApp->workFolder[length + 1] = 0;
+  std::snprintf(theApp->workFolder, sizeof theApp->workFolder, "%s", PathIn("work\\").c_str());
   std::snprintf(theApp->programFolder, sizeof theApp->programFolder, "%s", PathIn("program\\").c_str());
 }
 
@@ -49,9 +37,6 @@ void AppTest::TearDown() {
   platform::SetMessageBoxHandler(nullptr);
   delete theApp;
   theApp = nullptr;
-  std::filesystem::current_path(previousFolder);
-  std::error_code ignored;
-  std::filesystem::remove_all(root, ignored);
 }
 
 std::string AppTest::PathIn(const std::string& relative) const {
@@ -63,19 +48,6 @@ std::string AppTest::PathIn(const std::string& relative) const {
 std::vector<RecordedBox> AppTest::Boxes() const {
   std::lock_guard<std::mutex> lock(boxesMutex);
   return boxes;
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << bytes;
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return "<missing>";
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
 }
 
 std::filesystem::path NativePath(const std::string& path) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "tests/support/temp_folder.h"
 
 struct RecordedBox {
   std::string text;
@@ -28,17 +29,10 @@ class AppTest : public ::testing::Test {
   // Every message box shown so far (answered with OK).
   std::vector<RecordedBox> Boxes() const;
 
+  cTempFolder temp;  // also the current folder while the test runs
   std::filesystem::path root;
-
- private:
-  std::filesystem::path previousFolder;
 };
 
 // A path written the program's way ('\' between folders) as this system
 // reads it.
 std::filesystem::path NativePath(const std::string& path);
-
-// Writes `bytes` into the file at `path`, replacing it.
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
-// The whole file, or "<missing>".
-std::string ReadBytes(const std::filesystem::path& path);

@@ -120,7 +120,7 @@ TEST_F(DownloadFolderTest, SamePathTwiceIsHarmless) {
 TEST_F(DownloadFolderTest, LevelsThatCannotBeMadeAreSkippedSilently) {
   // A file stands where the first level should go: it and the levels below
   // it cannot be created, and nobody is told.
-  WriteBytes(Drive('d') / "blocked", "x");
+  WriteWholeFile((Drive('d') / "blocked").string(), "x");
   theApp->CreateDownloadDirectory(OnDrive('d', "\\blocked\\client\\").c_str());
   EXPECT_EQ(std::string(theApp->downloadFolder), OnDrive('d', "\\blocked\\client\\"));
   EXPECT_TRUE(fs::is_regular_file(Drive('d') / "blocked"));

@@ -92,7 +92,7 @@ TEST_F(VersionStampTest, ResourceFolderFollowsUseLocalResource) {
 
 TEST_F(VersionStampTest, StoredFolderIsRestoredAndItsLevelsCreated) {
   const std::string folder = StoredFolder("games\\client\\");
-  WriteBytes(VersionFile(), "201904221642\n" + folder);
+  WriteWholeFile(VersionFile().string(), "201904221642\n" + folder);
   Load(kUxDocument);
   theApp->CheckVersion(document);
   EXPECT_EQ(std::string(theApp->downloadFolder), folder);
@@ -102,7 +102,7 @@ TEST_F(VersionStampTest, StoredFolderIsRestoredAndItsLevelsCreated) {
 
 TEST_F(VersionStampTest, SecondLineIsHandedOnUntrimmed) {
   const std::string folder = StoredFolder("games\\");
-  WriteBytes(VersionFile(), "201904221642\n" + folder + "\r\n");
+  WriteWholeFile(VersionFile().string(), "201904221642\n" + folder + "\r\n");
   Load(kUxDocument);
   theApp->CheckVersion(document);
   EXPECT_EQ(std::string(theApp->downloadFolder), folder + "\r\n");
@@ -111,7 +111,7 @@ TEST_F(VersionStampTest, SecondLineIsHandedOnUntrimmed) {
 TEST_F(VersionStampTest, NothingIsRestoredWithoutAFolderLine) {
   for (const char* content : {"201904221642", "201904221642\n", ""}) {
     theApp->downloadFolder[0] = 0;
-    WriteBytes(VersionFile(), content);
+    WriteWholeFile(VersionFile().string(), content);
     Load(kUxDocument);
     theApp->CheckVersion(document);
     EXPECT_STREQ(theApp->downloadFolder, "") << "version.txt holding \"" << content << "\"";
@@ -123,7 +123,7 @@ TEST_F(VersionStampTest, NothingIsRestoredWithoutAFolderLine) {
 }
 
 TEST_F(VersionStampTest, AFolderChosenAlreadyIsNotReplaced) {
-  WriteBytes(VersionFile(), "201904221642\n" + StoredFolder("stored\\"));
+  WriteWholeFile(VersionFile().string(), "201904221642\n" + StoredFolder("stored\\"));
   std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s", "x:\\chosen\\");
   Load(kUxDocument);
   theApp->CheckVersion(document);
@@ -133,7 +133,7 @@ TEST_F(VersionStampTest, AFolderChosenAlreadyIsNotReplaced) {
 
 TEST_F(VersionStampTest, OverlongStoredFolderIsRefusedNotCut) {
   const std::string folder = StoredFolder(std::string(300, 'f') + "\\");
-  WriteBytes(VersionFile(), "201904221642\n" + folder);
+  WriteWholeFile(VersionFile().string(), "201904221642\n" + folder);
   Load(kUxDocument);
   theApp->CheckVersion(document);
   EXPECT_STREQ(theApp->downloadFolder, "") << "the default folder rule applies instead";
@@ -148,7 +148,7 @@ TEST_F(VersionStampTest, WrittenFileHoldsVersionLineFeedAndFolderWithoutFinalLin
   ASSERT_FALSE(fs::exists(VersionFile()));
   theApp->CreateDownloadDirectory(StoredFolder("PLAX\\download\\zt_kr\\").c_str());
   WriteVersionFile();
-  EXPECT_EQ(ReadBytes(VersionFile()), "201904221642\n" + StoredFolder("PLAX\\download\\zt_kr\\"));
+  EXPECT_EQ(ReadWholeFile(VersionFile().string()), "201904221642\n" + StoredFolder("PLAX\\download\\zt_kr\\"));
 
   // A second start reads back exactly that folder.
   std::string written = theApp->downloadFolder;

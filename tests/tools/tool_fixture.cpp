@@ -3,17 +3,8 @@
 #include <fstream>
 
 void ManifestToolTest::SetUp() {
-  static int number = 0;
-  root = std::filesystem::temp_directory_path() /
-         ("manifest-tool-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-          std::to_string(number++));
-  std::filesystem::remove_all(root);
+  root = std::filesystem::path(temp.Path()).parent_path();
   std::filesystem::create_directories(root / "client");
-}
-
-void ManifestToolTest::TearDown() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root, ignored);
 }
 
 void ManifestToolTest::AddFile(const std::string& name, int64_t size) {

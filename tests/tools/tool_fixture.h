@@ -7,10 +7,11 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 class ManifestToolTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
   // Creates client/`name` ('/' between folders) holding `size` bytes.
   void AddFile(const std::string& name, int64_t size);
@@ -19,5 +20,6 @@ class ManifestToolTest : public ::testing::Test {
   // Writes a hand-made manifest.
   void WriteManifestText(const std::string& text) const;
 
+  cTempFolder temp;
   std::filesystem::path root;
 };
