@@ -45,10 +45,17 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-# nginx-light starts a service listening on port 80 on installation; the project
-# starts its own instances on loopback ports and never needs the system one.
-if command -v systemctl >/dev/null && systemctl is-active --quiet nginx 2>/dev/null; then
-  systemctl stop nginx || true
+# Packages must not start services here (nginx would take port 80): the
+# project starts its own servers on loopback ports when it needs them.
+policy=/usr/sbin/policy-rc.d
+own_policy=0
+if [[ ! -e $policy ]]; then
+  printf '#!/bin/sh\nexit 101\n' >"$policy"
+  chmod +x "$policy"
+  own_policy=1
 fi
+status=0
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || status=$?
+((own_policy)) && rm -f "$policy"
+((status == 0)) || { echo "setup: apt-get install failed ($status)" >&2; exit "$status"; }
 echo "setup: done"
