@@ -18,6 +18,14 @@ struct FileCloser {
 };
 using OwnedFile = std::unique_ptr<FILE, FileCloser>;
 
+// The path of version.txt ("%s\version.txt" of the work folder). False when
+// it does not fit: a cut path would name some other file.
+bool VersionFilePath(char* buffer, unsigned capacity) {
+  // workFolder ends in a separator already; the doubled one is harmless.
+  const int length = std::snprintf(buffer, capacity, "%s\\version.txt", theApp->workFolder);
+  return length > 0 && static_cast<unsigned>(length) < capacity;
+}
+
 // Reads version.txt whole. Returns null when it cannot be opened or read.
 std::unique_ptr<char[]> ReadVersionFile() {
   char path[260];
@@ -35,12 +43,6 @@ std::unique_ptr<char[]> ReadVersionFile() {
 }
 
 }  // namespace
-
-bool VersionFilePath(char* buffer, unsigned capacity) {
-  // workFolder ends in a separator already; the doubled one is harmless.
-  const int length = std::snprintf(buffer, capacity, "%s\\version.txt", theApp->workFolder);
-  return length > 0 && static_cast<unsigned>(length) < capacity;
-}
 
 void WriteVersionFile() {
   char path[260];

@@ -6,7 +6,3 @@
 // Writes version.txt from theApp->version and theApp->downloadFolder. Silent
 // when the file cannot be written: the next start then behaves as a first one.
 void WriteVersionFile();
-
-// The path of version.txt ("%s\version.txt" of the work folder). False when
-// it does not fit: a cut path would name some other file.
-bool VersionFilePath(char* buffer, unsigned capacity);
