@@ -8,15 +8,10 @@
 #include "json/json.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "platform/owned_file.h"
 #include "platform/system.h"
 
 namespace {
-
-// Owns a C runtime file.
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using OwnedFile = std::unique_ptr<FILE, FileCloser>;
 
 // The path of version.txt ("%s\version.txt" of the work folder). False when
 // it does not fit: a cut path would name some other file.
@@ -30,7 +25,7 @@ bool VersionFilePath(char* buffer, unsigned capacity) {
 std::unique_ptr<char[]> ReadVersionFile() {
   char path[260];
   if (!VersionFilePath(path, sizeof path)) return nullptr;
-  OwnedFile file(platform::OpenFile(path, "rb"));
+  platform::OwnedFile file(platform::OpenFile(path, "rb"));
   if (!file) return nullptr;
   if (!platform::SeekFile(file.get(), 0, SEEK_END)) return nullptr;
   const int64_t size = platform::TellFile(file.get());
@@ -47,7 +42,7 @@ std::unique_ptr<char[]> ReadVersionFile() {
 void WriteVersionFile() {
   char path[260];
   if (!VersionFilePath(path, sizeof path)) return;
-  OwnedFile file(platform::OpenFile(path, "wb"));
+  platform::OwnedFile file(platform::OpenFile(path, "wb"));
   if (!file) return;
   std::fwrite(theApp->version, 1, std::strlen(theApp->version), file.get());
   std::fputc('\n', file.get());

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/folders.h"
+#include "platform/owned_handle.h"
 
 namespace {
 
@@ -14,9 +15,9 @@ const char kInstanceName[] = "tarvik-downloader...";
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // One downloader at a time: two would write the same client files.
-  HANDLE guard = CreateMutexA(nullptr, TRUE, kInstanceName);
+  platform::OwnedHandle guard(CreateMutexA(nullptr, TRUE, kInstanceName));
   if (guard && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(guard);
+    guard.Reset();
     MessageBoxA(nullptr, "The downloader is already running.", kInstanceName, MB_ICONWARNING);
     return 0;
   }
@@ -34,9 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   delete theApp;
   theApp = nullptr;
   OleUninitialize();
-  if (guard) {
-    ReleaseMutex(guard);
-    CloseHandle(guard);
-  }
+  // Ownership ends here; the handle closes with its owner.
+  if (guard) ReleaseMutex(guard.Get());
   return result;
 }

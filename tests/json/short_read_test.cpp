@@ -20,7 +20,7 @@
 
 #include <memory>
 
-#include "json/stream_text_windows.h"
+#include "platform/resource_windows.h"
 #else
 #include <unistd.h>
 #endif
@@ -117,7 +117,7 @@ TEST(ShortRead, StreamThatEndsEarlyIsAShortRead) {
   const char bytes[] = "{\"a\": 1}";
   ShortStream stream(bytes, sizeof bytes - 1, 4);
   std::unique_ptr<char[]> text;
-  EXPECT_EQ(json::ReadStreamText(&stream, &text), json::EmbeddedRead::kShortRead);
+  EXPECT_EQ(platform::ReadStreamText(&stream, &text), platform::ResourceRead::kShortRead);
   EXPECT_EQ(text, nullptr);
 }
 
@@ -126,7 +126,7 @@ TEST(ShortRead, MemoryStreamIsReadWhole) {
   IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes), sizeof bytes - 1);
   ASSERT_NE(stream, nullptr);
   std::unique_ptr<char[]> text;
-  EXPECT_EQ(json::ReadStreamText(stream, &text), json::EmbeddedRead::kRead);
+  EXPECT_EQ(platform::ReadStreamText(stream, &text), platform::ResourceRead::kRead);
   stream->Release();
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text.get(), bytes);
