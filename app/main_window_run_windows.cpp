@@ -1,6 +1,42 @@
 #include "app/main_window_run.h"
 
-// The skinned main window (ui/) is not part of the program yet. Until it is,
-// the sequence takes the path of a main window that cannot be created: it
-// ends at once with exit code 0.
-int RunMainWindow(cJson&) { return 0; }
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/main_window.h"
+#include "json/json.h"
+
+int RunMainWindow(cJson& uxDocument) {
+  auto* window = new cWinMain(&uxDocument);
+  theApp->mainWindow = window;
+  // Provisional geometry: the creation handler replaces it with the
+  // background's size and the window's place on the screen. The main window
+  // clips its children, which draw themselves over it.
+  if (!window->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, 10, 10, 100, 100)) {
+    theApp->mainWindow = nullptr;
+    delete window;
+    return 0;
+  }
+  HWND hwnd = window->hwnd;
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  UpdateWindow(hwnd);
+  MoveWindow(hwnd, window->x, window->y, window->width, window->height, TRUE);
+
+  int result = 0;
+  if (cJson::Node* title = uxDocument.Find("window-title")) {
+    SetWindowTextA(hwnd, title->GetText());
+    MSG message;
+    int got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (got == 0) result = static_cast<int>(message.wParam);
+  } else if (window->hwnd) {
+    // No loop to run: the window goes with its object.
+    DestroyWindow(window->hwnd);
+  }
+  theApp->mainWindow = nullptr;
+  delete window;
+  return result;
+}

@@ -20,6 +20,7 @@
 #                   winprobe.exe there.
 #   WINEDEBUG       passed on; default -all.
 #   WINE_RUN_EXIT_FILE  if set, receives the program's full exit code.
+#   WINE_RUN_SCREEN  the display's size and depth (default 1280x1024x24).
 #
 # Exit codes: Windows exit codes are 32-bit, a shell status has 8 bits. The
 # full code is printed as "wine-run: exit code N" on stderr (and written to
@@ -109,7 +110,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display number itself and reports it on the descriptor.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${WINE_RUN_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [[ -s $display_file ]] && break

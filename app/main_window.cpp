@@ -1,0 +1,270 @@
+#include "app/main_window.h"
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "app/app.h"
+#include "app/download_control.h"
+#include "app/download_info.h"
+#include "app/version_stamp.h"
+#include "download/manager.h"
+#include "json/json.h"
+#include "platform/message_box.h"
+#include "platform/system.h"
+#include "ui/figures.h"
+#include "ui/skin.h"
+
+namespace {
+
+const int kBackgroundResource = 102;
+const char kDefaultFolder[] = "c:\\PLAX\\download\\zt_kr\\";
+// The download manager's final refresh arrives as this timer message.
+const UINT_PTR kFinalRefreshTimer = 333;
+// Sent by the manager's thread at the end of a complete run, so that the
+// buttons, the focus and the flash change on this window's own thread.
+const UINT kDownloadFinishedMessage = WM_APP + 1;
+// Posted at the end of a run with files missing; lParam owns a copy of the
+// first missing file's name.
+const UINT kDownloadIncompleteMessage = WM_APP + 2;
+
+}  // namespace
+
+cWinMain::cWinMain(cJson* ux)
+    : folderTextRect{},
+      totalSize(0),
+      uxDocument(ux),
+      totalSizeMissing(false),
+      row(CommandRow::kReady),
+      folderTextColor(0),
+      folderTextAlpha(0) {}
+
+// The members' own destructors release the text format, brush and bitmap,
+// then the children, then the base.
+cWinMain::~cWinMain() = default;
+
+void* cWinMain::WindowHandle() { return hwnd; }
+
+void cWinMain::RequestRepaint() { Invalidate(); }
+
+void cWinMain::ShowFinalFigures() {
+  if (hwnd) SendMessageA(hwnd, WM_TIMER, kFinalRefreshTimer, 0);
+}
+
+void cWinMain::ShowDownloadFinished() {
+  if (hwnd) SendMessageA(hwnd, kDownloadFinishedMessage, 0, 0);
+}
+
+void cWinMain::ShowDownloadIncomplete(int missingFiles, const char* firstMissing) {
+  // Posted, not sent: the handler stops the manager, whose thread is the one
+  // calling here.
+  const size_t length = std::strlen(firstMissing);
+  char* name = new char[length + 1];
+  std::memcpy(name, firstMissing, length + 1);
+  if (!hwnd || !PostMessageA(hwnd, kDownloadIncompleteMessage, static_cast<WPARAM>(missingFiles),
+                             reinterpret_cast<LPARAM>(name))) {
+    delete[] name;
+  }
+}
+
+void cWinMain::ShowRow(CommandRow newRow) {
+  row = newRow;
+  const RowStates states = StatesOf(newRow);
+  launchButton.SetState(states.launch);
+  startButton.SetState(states.start);
+  pauseButton.SetState(states.pause);
+  cancelButton.SetState(states.cancel);
+  folderButton.SetState(states.folder);
+}
+
+void cWinMain::OnCreate() {
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  backgroundBitmap = LoadBitmapFromResource(kBackgroundResource);
+  if (!backgroundBitmap) {
+    // Without its image the window would have no size: nobody could see or
+    // close it. The player is told, as for a skin that cannot be read.
+    NotifyUser("cWinMain::OnCreate :: background image error (-23)", platform::kMbIconWarning);
+    PostQuitMessage(-1);
+    return;
+  }
+  const D2D1_SIZE_U size = backgroundBitmap->GetPixelSize();
+  width = static_cast<int>(size.width);
+  height = static_cast<int>(size.height);
+  // A tenth of the free height below the centre.
+  x = (screenWidth - width) / 2;
+  y = (screenHeight - height) / 2 + (screenHeight - height) / 20;
+
+  platform::SetCurrentFolder(theApp->resourceFolder);
+  if (!ReadSettings()) {
+    NotifyUser("cWinMain::OnCreate :: ux-json error (-21)", platform::kMbIconWarning);
+    PostQuitMessage(-1);
+    return;
+  }
+
+  for (cButton* button : {static_cast<cButton*>(&folderButton), static_cast<cButton*>(&launchButton),
+                          static_cast<cButton*>(&startButton), static_cast<cButton*>(&pauseButton),
+                          static_cast<cButton*>(&cancelButton)}) {
+    button->parentHwnd = hwnd;
+    button->CreateButtonWindow();
+  }
+  progressBar.parentHwnd = hwnd;
+  progressBar.CreateBarWindow();
+  // Without its skin the panel is not made: no figures, and the download
+  // information is never loaded. The window carries on without it.
+  infoPanel.CreatePanel(*uxDocument);
+}
+
+bool cWinMain::ReadSettings() {
+  cJson& ux = *uxDocument;
+  // The folder rule comes before any check that can fail: the default folder
+  // exists even when the skin is then refused.
+  if (SkinWantsDefaultFolder(ux) && !theApp->downloadFolder[0]) theApp->CreateDownloadDirectory(kDefaultFolder);
+  folderTextRect = ReadFolderTextRect(ux);
+
+  FontSkin font;
+  if (ReadFolderFont(ux, &font)) {
+    folderTextFormat = MakeTextFormat(font.name, font.size);
+    folderTextColor = font.color;
+    folderTextAlpha = font.alpha;
+    folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
+  }
+
+  if (!launchButton.LoadConfig(ux, "launch") || !startButton.LoadConfig(ux, "start") ||
+      !pauseButton.LoadConfig(ux, "pause") || !cancelButton.LoadConfig(ux, "cancel") ||
+      !folderButton.LoadConfig(ux, "folder") || !progressBar.LoadConfig(ux)) {
+    return false;
+  }
+  progressBar.PlaceTexts();
+  // Written only once the whole skin was read.
+  WriteVersionFile();
+  Invalidate();
+  return true;
+}
+
+bool cWinMain::MakeDeviceResources() {
+  backgroundBitmap = LoadBitmapFromResource(kBackgroundResource);
+  if (folderTextFormat) folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
+  return backgroundBitmap != nullptr;
+}
+
+void cWinMain::DiscardDeviceResources() {
+  backgroundBitmap.Reset();
+  folderTextBrush.Reset();
+}
+
+void cWinMain::OnPaint() {
+  if (!backgroundBitmap) MakeDeviceResources();
+  PAINTSTRUCT paint;
+  ID2D1RenderTarget* target = BeginPainting(&paint);
+  if (target) {
+    // No clearing: the image covers the whole window.
+    const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
+    if (backgroundBitmap) {
+      target->DrawBitmap(backgroundBitmap.Get(), whole, 0.99f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
+    }
+    if (folderTextFormat && folderTextBrush) {
+      const WideChar* folder = theApp->downloadFolderWide;
+      target->DrawText(folder, static_cast<UINT32>(wcslen(folder)), folderTextFormat.Get(), ToD2D(folderTextRect),
+                       folderTextBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP, DWRITE_MEASURING_MODE_NATURAL);
+    }
+  }
+  EndPainting(&paint, target);
+  // The children are painted over the parent's drawing after each paint.
+  for (cWindow* child : {static_cast<cWindow*>(&cancelButton), static_cast<cWindow*>(&folderButton),
+                         static_cast<cWindow*>(&launchButton), static_cast<cWindow*>(&pauseButton),
+                         static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&progressBar),
+                         static_cast<cWindow*>(&infoPanel)}) {
+    child->Invalidate();
+  }
+}
+
+void cWinMain::Refresh() {
+  cMgrDownloader* manager = theApp->downloadManager;
+  if (!manager || !manager->running || manager->completed || manager->totalSize == 0) return;
+  const uint32_t elapsedMs = platform::TickCount() - manager->startTick;
+  progressBar.SetSpeed(AverageSpeed(manager->receivedSize, elapsedMs) * static_cast<float>(1.0 / kBytesPerMiB));
+  progressBar.SetRate(RateOf(manager->progressSize, manager->totalSize));
+  Invalidate();
+}
+
+void cWinMain::OnDownloadFinished() {
+  KillTimer(hwnd, kFinalRefreshTimer);
+  ShowRow(NextRow(row, RowEvent::kCompleted));
+  SetFocus(hwnd);
+  SetActiveWindow(hwnd);
+  BringWindowToTop(hwnd);
+  SetForegroundWindow(hwnd);
+  FLASHWINFO flash = {sizeof flash, hwnd, FLASHW_ALL, 3, 0};
+  FlashWindowEx(&flash);
+}
+
+void cWinMain::OnDownloadIncomplete(int missingFiles, char* firstMissing) {
+  // The manager's thread has ended or is about to: it is stopped and deleted
+  // here, so the panel's figures stay as they are, as after Pause.
+  StopDownloadManager();
+  ShowRow(NextRow(row, RowEvent::kIncomplete));
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "The download did not complete: %d %s missing, the first being\n%.300s\n\n"
+                "Press Start to try again.",
+                missingFiles, missingFiles == 1 ? "file is" : "files are", firstMissing);
+  delete[] firstMissing;
+  NotifyUser(text, platform::kMbIconWarning);
+}
+
+void cWinMain::LoadDownloadInfo() {
+  platform::SetCurrentFolder(theApp->resourceFolder);
+  char url[512];
+  std::snprintf(url, sizeof url, "%sfile.json", theApp->serverBaseUrl);
+  DownloadInfo info;
+  if (!LoadDownloadManifest(url, &info)) {
+    NotifyUser("cWinMain::LoadDownloadInfo :: network error, try again...", platform::kMbIconWarning);
+    platform::EndProcess(0);
+  }
+  totalSize = info.totalSize;
+  totalSizeMissing = !info.sizeKnown;
+  if (info.sizeKnown) {
+    FormatSizeText(totalSize, infoPanel.totalText);
+  } else {
+    SetAsciiText(infoPanel.totalText, "unknown");
+  }
+  infoPanel.Invalidate();
+}
+
+void cWinMain::OnClose() {
+  if (platform::ShowMessageBox(hwnd, theApp->exitQuestion, theApp->title,
+                               platform::kMbOkCancel | platform::kMbIconQuestion) != platform::kIdOk) {
+    return;
+  }
+  StopDownloadManager();
+  DestroyWindow(hwnd);
+}
+
+LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      SetMainWindowLink(this);
+      OnCreate();
+      return 0;
+    case WM_DESTROY:
+      SetMainWindowLink(nullptr);
+      PostQuitMessage(1);
+      return 0;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_NCHITTEST:
+      return HTCAPTION;  // the whole window drags it
+    case WM_TIMER:
+      Refresh();
+      return 0;
+    case kDownloadFinishedMessage:
+      OnDownloadFinished();
+      return 0;
+    case kDownloadIncompleteMessage:
+      OnDownloadIncomplete(static_cast<int>(wParam), reinterpret_cast<char*>(lParam));
+      return 0;
+  }
+  return 0;
+}

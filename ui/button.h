@@ -1,0 +1,44 @@
+#pragma once
+// cButton: a push button drawn from four embedded JPEG images, one per state
+// (Normal, Over, Down, Disabled at resources base + 0 to 3). It follows the
+// mouse itself and runs its command, OnExecute, when a press that began on
+// it is released over it. No text, no keyboard, no focus drawing.
+
+#include "ui/button_state.h"
+#include "ui/window.h"
+
+class cJson;
+
+class cButton : public cWindow {
+ public:
+  explicit cButton(int firstImageResource);
+
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Loads the four images and places the window at (x, y) with the size of
+  // its Normal image.
+  virtual void OnCreate();
+  virtual void OnPaint();
+  // The command.
+  virtual void OnExecute() = 0;
+
+  // Reads "button" / `key`: position and the four image members.
+  bool LoadConfig(cJson& ux, const char* key);
+  // Makes the system window: a 20 by 20 tab-stop child of `parentHwnd` that
+  // WM_CREATE then sizes to its image. Hidden, updated, then shown.
+  void CreateButtonWindow();
+
+  // Enabling sets Normal, disabling Disabled; both repaint.
+  void SetState(ButtonState newState);
+
+  ButtonState state;
+  int resourceBase;
+  ComPtr<ID2D1Bitmap> bitmaps[4];
+
+ protected:
+  void DiscardDeviceResources() override;
+
+ private:
+  void LoadImages();
+  // Runs one event of the state machine.
+  void Handle(ButtonEvent event, LPARAM lParam);
+};

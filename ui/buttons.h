@@ -1,0 +1,47 @@
+#pragma once
+// The five buttons of the command row, one command each (see commands.cpp).
+
+#include "ui/button.h"
+
+// Runs the downloaded game, elevated, and closes the downloader.
+class cBtnLaunch : public cButton {
+ public:
+  cBtnLaunch() : cButton(142) {}
+  void OnCreate() override;  // starts disabled
+  void OnExecute() override;
+};
+
+// Checks the free space and starts a download manager.
+class cBtnStart : public cButton {
+ public:
+  cBtnStart() : cButton(146) {}
+  void OnExecute() override;
+};
+
+// Stops the download manager; the files on disk stay for the next Start.
+class cBtnPause : public cButton {
+ public:
+  cBtnPause() : cButton(150) {}
+  void OnCreate() override;  // starts disabled
+  void OnExecute() override;
+};
+
+// Asks to close the program.
+class cBtnCancel : public cButton {
+ public:
+  cBtnCancel() : cButton(134) {}
+  void OnExecute() override;
+};
+
+// Lets the player choose the download folder, with a live free-space report.
+class cBtnFolder : public cButton {
+ public:
+  cBtnFolder() : cButton(138) {}
+  void OnExecute() override;
+};
+
+// The folder dialog's callback: preselects the download folder (`data`),
+// reports the free space of every selection in the dialog's text that
+// showed the marker "_cBtnFolder_", and disables OK for a drive root and
+// for a folder with too little or unreadable free space. Returns 0.
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);

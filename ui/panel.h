@@ -1,0 +1,57 @@
+#pragma once
+// The transfer information panel: the one-line strip under the progress bar
+// with the remaining and elapsed time, the bytes received and the client's
+// size. It owns the program's only timer: every 333 ms it reads the running
+// download manager's counters, feeds speed and percentage to the progress
+// bar and repaints. Its first tick, before any download, loads the download
+// information. Pressing on it drags the main window.
+
+#include "ui/figures.h"
+#include "ui/window.h"
+
+class cJson;
+class cProgressBar;
+
+// A window of the panel kind, owned through its base.
+class cPanel : public cWindow {
+ public:
+  virtual ~cPanel() = default;
+};
+
+class cWinDownloadInfo : public cPanel {
+ public:
+  cWinDownloadInfo();
+
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Reads the panel's skin, creates its window in the main window and starts
+  // its timer. False, with no window and no timer, when a member is missing.
+  bool CreatePanel(cJson& ux);
+  // One refresh of the figures.
+  void OnTick();
+
+  ComPtr<ID2D1SolidColorBrush> tagBrush;
+  ComPtr<ID2D1SolidColorBrush> valueBrush;
+  ComPtr<IDWriteTextFormat> textFormat;
+  RectF labelRects[kPanelItemCount];
+  RectF valueRects[kPanelItemCount];
+  WideChar labelTexts[kPanelItemCount][16];
+  WideChar remainingText[kFigureTextCapacity];
+  WideChar elapsedText[kFigureTextCapacity];
+  WideChar receivedText[kFigureTextCapacity];
+  WideChar totalText[kFigureTextCapacity];
+  ComPtr<ID2D1Bitmap> panelBackground;
+  int32_t tagColor;
+  float tagAlpha;
+  int32_t valueColor;
+  float valueAlpha;
+  bool infoRequested;
+  cProgressBar* progressBar;
+
+ protected:
+  void DiscardDeviceResources() override;
+
+ private:
+  void MakeDeviceResources();
+  void Paint();
+};

@@ -1,0 +1,119 @@
+#include "ui/progress_bar.h"
+
+#include <cstring>
+
+#include "ui/skin.h"
+
+cProgressBar::cProgressBar()
+    : barWidth(0),
+      barHeight(0),
+      bgColor(0),
+      fgColor(0),
+      drawRateText(false),
+      rateRect{},
+      speedRect{},
+      textColor(0),
+      textAlpha(0),
+      rate(0),
+      speed(0),
+      fillWidth(0),
+      fillRect{} {
+  SetAsciiText(rateText, "0.00%");
+  SetAsciiText(speedText, "0.000 MiB/Sec");
+}
+
+bool cProgressBar::LoadConfig(cJson& ux) {
+  ProgressBarSkin skin;
+  if (!ReadProgressBarSkin(ux, &skin)) return false;
+  x = skin.x;
+  y = skin.y;
+  barWidth = skin.width;
+  barHeight = skin.height;
+  bgColor = skin.bgColor;
+  fgColor = skin.fgColor;
+  drawRateText = skin.drawRateText;
+  textFormat = MakeTextFormat(skin.font.name, skin.font.size);
+  textAlpha = skin.font.alpha;
+  textColor = skin.font.color;
+  return true;
+}
+
+void cProgressBar::PlaceTexts() {
+  rateRect = RateTextRect(barWidth);
+  speedRect = SpeedTextRect(barWidth);
+}
+
+void cProgressBar::CreateBarWindow() {
+  width = barWidth;
+  height = barHeight;
+  if (CreateSystemWindow(WS_CHILD, x, y, barWidth, barHeight)) {
+    ShowWindow(hwnd, SW_HIDE);
+    UpdateWindow(hwnd);
+  }
+  fillRect = {1, 1, static_cast<float>(fillWidth + 1), static_cast<float>(barHeight - 1)};
+  if (hwnd) ShowWindow(hwnd, SW_SHOW);
+}
+
+void cProgressBar::SetRate(int newRate) {
+  if (newRate == rate) return;
+  if (drawRateText) FormatRateText(newRate, rateText);
+  rate = newRate;
+  fillWidth = FillWidth(barWidth, newRate);
+  fillRect.right = static_cast<float>(fillWidth) + 1.0f;
+  Invalidate();
+}
+
+void cProgressBar::SetSpeed(float newSpeed) {
+  if (newSpeed == speed) return;
+  speed = newSpeed;
+  if (drawRateText) FormatSpeedText(newSpeed, speedText);
+  Invalidate();
+}
+
+void cProgressBar::MakeBrushes() {
+  fgBrush = MakeBrush(fgColor, 1.0f);
+  textBrush = MakeBrush(textColor, textAlpha);
+}
+
+void cProgressBar::DiscardDeviceResources() {
+  fgBrush.Reset();
+  textBrush.Reset();
+}
+
+void cProgressBar::Paint() {
+  if (!fgBrush) MakeBrushes();
+  PAINTSTRUCT paint;
+  ID2D1RenderTarget* target = BeginPainting(&paint);
+  if (target) {
+    target->Clear(ColorFromRgb(bgColor, 1.0f));
+    if (fgBrush) target->FillRectangle(ToD2D(fillRect), fgBrush.Get());
+    if (drawRateText && textFormat && textBrush) {
+      textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+      target->DrawText(rateText, static_cast<UINT32>(wcslen(rateText)), textFormat.Get(), ToD2D(rateRect),
+                       textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+      textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_TRAILING);
+      target->DrawText(speedText, static_cast<UINT32>(wcslen(speedText)), textFormat.Get(), ToD2D(speedRect),
+                       textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+    }
+  }
+  EndPainting(&paint, target);
+}
+
+LRESULT cProgressBar::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      MakeBrushes();
+      SetWindowPos(hwnd, nullptr, x, y, barWidth, barHeight, SWP_SHOWWINDOW);
+      return 0;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_NCHITTEST:
+      // Pressing on the bar drags the main window, as its caption would. Only
+      // while the button is down: under Wine a mere hover would otherwise
+      // start the move loop, and the window would follow the pointer.
+      if (GetAsyncKeyState(VK_LBUTTON) < 0) SendMessageA(parentHwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+      return HTCLIENT;
+  }
+  return 0;
+}

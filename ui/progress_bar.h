@@ -1,0 +1,54 @@
+#pragma once
+// cProgressBar: the overall progress of the download, a flat bar filled from
+// the left in proportion to a rate in hundredths of a percent, with (if the
+// skin asks for it) the percentage in the middle and the speed at the right.
+// It keeps no timer and reads no counters: SetRate and SetSpeed push values
+// in, and it repaints only when a value changes.
+
+#include "ui/figures.h"
+#include "ui/window.h"
+
+class cJson;
+
+class cProgressBar : public cWindow {
+ public:
+  cProgressBar();
+
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Reads "progressbar" / "total" and "font" / "progressbar"; false at the
+  // first missing member.
+  bool LoadConfig(cJson& ux);
+  // Places the two texts over a bar `barWidth` wide.
+  void PlaceTexts();
+  // A child of `parentHwnd` at (x, y), barWidth by barHeight; hidden,
+  // updated, its fill set, then shown.
+  void CreateBarWindow();
+
+  void SetRate(int newRate);
+  void SetSpeed(float newSpeed);
+
+  int barWidth, barHeight;
+  int32_t bgColor, fgColor;
+  bool drawRateText;
+  WideChar rateText[kRateTextCapacity];
+  RectF rateRect;
+  WideChar speedText[kFigureTextCapacity];
+  RectF speedRect;
+  ComPtr<IDWriteTextFormat> textFormat;
+  ComPtr<ID2D1SolidColorBrush> textBrush;
+  int32_t textColor;
+  float textAlpha;
+  int rate;
+  float speed;
+  int fillWidth;
+  RectF fillRect;
+  ComPtr<ID2D1SolidColorBrush> fgBrush;
+
+ protected:
+  void DiscardDeviceResources() override;
+
+ private:
+  void MakeBrushes();
+  void Paint();
+};

@@ -1,0 +1,94 @@
+#pragma once
+// cWindow: the base of every window of the program. It binds one system
+// window of the class "base-window-class" to one object, routes the window's
+// messages to the object's OnMessage, and offers the drawing services every
+// window uses: a Direct2D render target, bitmaps decoded from the embedded
+// JPEG images, DirectWrite text formats, and the one painting convention.
+//
+// Drawing path: every window draws through an ID2D1DCRenderTarget bound to
+// the device context of its WM_PAINT, and the main window clips its
+// children. A child window's own ID2D1HwndRenderTarget is never shown under
+// Wine (the parent's pixels show through), while a DC target shows exactly,
+// on Windows as well; the geometry, colours and order of drawing are the
+// same either way.
+//
+// Everything here runs on the user-interface thread.
+
+#include <windows.h>
+#include <d2d1.h>
+#include <dwrite.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include "platform/wide_text.h"
+#include "ui/skin.h"
+
+template <class T>
+using ComPtr = Microsoft::WRL::ComPtr<T>;
+
+class cWindow {
+ public:
+  cWindow();
+  // Not virtual: window objects are members of the main window object and
+  // are never deleted through this base.
+  ~cWindow();
+  cWindow(const cWindow&) = delete;
+  cWindow& operator=(const cWindow&) = delete;
+
+  // The object's message handler. A non-zero result goes back to the system
+  // as it is; zero lets the base handling and DefWindowProcA follow.
+  virtual LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // WM_CLOSE and the Escape key. Nothing here; the main window asks.
+  virtual void OnClose();
+
+  // Creates this object's system window (class "base-window-class", name
+  // "no-name") with `style` at (x, y) in `parentHwnd`. The object is bound
+  // while the system creates it, so OnMessage has seen WM_CREATE when this
+  // returns. Null on failure.
+  HWND CreateSystemWindow(DWORD style, int left, int top, int width, int height);
+
+  // The render target, made on first use. Null when Direct2D refuses.
+  ID2D1DCRenderTarget* GetRenderTarget();
+  // A repaint of the whole window without erasing; nothing without a window.
+  void Invalidate();
+  // Embedded JPEG resource `id` as a bitmap of this window's render target;
+  // null when the resource is missing or does not decode.
+  ComPtr<ID2D1Bitmap> LoadBitmapFromResource(int id);
+  // A text format of the system's fonts, normal weight, style and stretch,
+  // `size` in device-independent pixels, locale "ko-kr". Null if refused.
+  static ComPtr<IDWriteTextFormat> MakeTextFormat(const WideChar* family, float size);
+  // A solid brush of 0xRRGGBB at `alpha` on this window's render target.
+  ComPtr<ID2D1SolidColorBrush> MakeBrush(int32_t rgb, float alpha);
+
+  // What every paint ends with: a lost device (D2DERR_RECREATE_TARGET)
+  // drops the target and everything made on it, to be made again at the
+  // next paint, which is asked for at once; any other failure is reported
+  // in the "error" box and the window stays as it is.
+  void FinishDraw(HRESULT endDrawResult);
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND hwnd;
+  HWND parentHwnd;
+  int x, y;
+  int width, height;
+
+ protected:
+  // Drops the bitmaps and brushes made on the render target; they are made
+  // again on the next use. Each window holds its own.
+  virtual void DiscardDeviceResources() {}
+
+  // The painting convention: BeginPaint, the render target bound to the
+  // paint's device context over the client area, BeginDraw. Returns the
+  // target, or null (nothing may be drawn) when there is none. EndPainting
+  // must follow in either case.
+  ID2D1RenderTarget* BeginPainting(PAINTSTRUCT* paint);
+  void EndPainting(PAINTSTRUCT* paint, ID2D1RenderTarget* target);
+
+ private:
+  ComPtr<ID2D1DCRenderTarget> renderTarget;
+};
+
+// The Direct2D colour of 0xRRGGBB at `alpha`.
+D2D1_COLOR_F ColorFromRgb(int32_t rgb, float alpha);
+D2D1_RECT_F ToD2D(const RectF& rect);
