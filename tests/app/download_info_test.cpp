@@ -1,0 +1,88 @@
+// The download information at start: which manifest is kept, that
+// "fileT.json" never stays behind, and what a failed fetch leaves.
+
+#include "app/download_info.h"
+
+#include <string>
+
+#include "tests/app/app_fixture.h"
+#include "tests/support/http_test_server.h"
+
+namespace {
+
+class DownloadInfoTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    ASSERT_TRUE(server.Start());
+  }
+  void TearDown() override {
+    server.Stop();
+    AppTest::TearDown();
+  }
+  cHttpTestServer server;
+};
+
+std::string Manifest(const std::string& version, const std::string& totalSize) {
+  std::string text = "{";
+  if (!version.empty()) text += "\"Version\": " + version + ", ";
+  if (!totalSize.empty()) text += "\"TotalSize\": " + totalSize + ", ";
+  return text + "\"TotalCount\": 0, \"URL\": \"http://127.0.0.1/\"}";
+}
+
+TEST_F(DownloadInfoTest, KeepsTheNewerManifestAndNeverLeavesTheFetchedCopy) {
+  struct Case {
+    const char* what;
+    std::string local;   // "" : no local file.json
+    std::string served;  // what the server has
+    bool replaced;       // file.json holds the served text afterwards
+    bool sizeKnown;
+    int64_t totalSize;
+  } cases[] = {
+      {"first run", "", Manifest("6", "1000"), true, true, 1000},
+      {"local 5, server 6", Manifest("5", "500"), Manifest("6", "600"), true, true, 600},
+      {"local 6, server 6", Manifest("6", "500"), Manifest("6", "600"), false, true, 500},
+      {"local 6, server 5", Manifest("6", "500"), Manifest("5", "600"), false, true, 500},
+      {"server copy not JSON", Manifest("5", "500"), "<html>busy</html>", false, true, 500},
+      {"server copy without Version", Manifest("5", "500"), Manifest("", "600"), false, true, 500},
+      {"local copy without Version", Manifest("", "500"), Manifest("1", "600"), true, true, 600},
+      {"local copy not JSON", "garbage", Manifest("1", "600"), true, true, 600},
+      {"no TotalSize", "", Manifest("3", ""), true, false, 0},
+      {"a total of 0", "", Manifest("3", "0"), true, true, 0},
+  };
+  const std::string url = server.Url("/json/file.json");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove("file.json");
+    if (!c.local.empty()) {
+      ASSERT_TRUE(WriteWholeFile("file.json", c.local));
+    }
+    server.AddFile("/json/file.json", c.served);
+    DownloadInfo info{true, -1};
+    ASSERT_TRUE(LoadDownloadManifest(url.c_str(), &info));
+    EXPECT_EQ(ReadWholeFile("file.json"), c.replaced ? c.served : c.local);
+    EXPECT_FALSE(FileExists("fileT.json"));
+    EXPECT_EQ(info.sizeKnown, c.sizeKnown);
+    EXPECT_EQ(info.totalSize, c.totalSize);
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(DownloadInfoTest, AFailedFetchChangesNothing) {
+  cHttpTestServer::Fault missing;
+  missing.status = 404;
+  server.SetFault("/json/file.json", missing);
+  const std::string url = server.Url("/json/file.json");
+  for (const std::string& local : {Manifest("5", "500"), std::string()}) {
+    std::filesystem::remove("file.json");
+    if (!local.empty()) {
+      ASSERT_TRUE(WriteWholeFile("file.json", local));
+    }
+    DownloadInfo info;
+    EXPECT_FALSE(LoadDownloadManifest(url.c_str(), &info));
+    EXPECT_EQ(FileExists("file.json") ? ReadWholeFile("file.json") : "", local);
+    EXPECT_FALSE(FileExists("fileT.json"));
+  }
+}
+
+}  // namespace
