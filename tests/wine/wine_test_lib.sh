@@ -63,3 +63,106 @@ expect_no_box_in_trace() {
     fail "$1 showed a box: $(grep -a 'MSGBOX_OnInit' "${program_trace[$1]}")"
   fi
 }
+
+# ---- the program's window, its content server and pictures of it ----
+# DOWNLOADER_HOST: the host:port the program's built-in URL names (the build's
+# DOWNLOADER_SERVER_HOST); tests that serve it hold a CTest resource lock.
+
+main_title='TARVIK full-client downloader'
+here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# start_content_server ROOT [RATE]: nginx serving ROOT at the program's server
+# host, RATE (e.g. 2m) limiting every transfer; each request's range goes to
+# $server_log. Stopped when the test ends.
+start_content_server() {
+  local root=$1 rate=${2:-0}
+  server_dir=$(mktemp -d)
+  server_log=$server_dir/access.log
+  cat >"$server_dir/nginx.conf" <<CONF
+$( [[ $(id -u) == 0 ]] && echo "user root;" )
+daemon off;
+master_process off;
+worker_processes 1;
+pid $server_dir/nginx.pid;
+error_log $server_dir/error.log warn;
+events { worker_connections 64; }
+http {
+  log_format ranges '\$request_uri \$status range=\$http_range';
+  access_log $server_log ranges;
+  client_body_temp_path $server_dir/body;
+  default_type application/octet-stream;
+  server {
+    listen $DOWNLOADER_HOST;
+    root $root;
+    limit_rate $rate;
+  }
+}
+CONF
+  nginx -c "$server_dir/nginx.conf" -p "$server_dir" -e "$server_dir/error.log" &
+  server_pid=$!
+  trap stop_content_server EXIT
+  for _ in $(seq 100); do
+    curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && return 0
+    kill -0 "$server_pid" 2>/dev/null || fail "nginx did not start: $(cat "$server_dir/error.log")"
+    sleep 0.05
+  done
+  fail "nginx does not answer on $DOWNLOADER_HOST"
+}
+
+stop_content_server() {
+  [[ -n ${server_pid:-} ]] || return 0
+  kill "$server_pid" 2>/dev/null
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=""
+}
+
+# publish_client ROOT MANIFEST_TOOL_EXE NAME:BYTES...: files of pattern bytes
+# under ROOT/Live/fullclient/data and their manifest, written by manifest-tool,
+# where the program looks for it.
+publish_client() {
+  local root=$1 tool=$2
+  shift 2
+  local data=$root/Live/fullclient/data spec name
+  mkdir -p "$data" "$root/Live/fullclient/json"
+  for spec in "$@"; do
+    name=${spec%%:*}
+    mkdir -p "$(dirname "$data/$name")"
+    head -c "${spec##*:}" /dev/urandom >"$data/$name"
+  done
+  wine "$tool" write "$(windows_path "$data")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" \
+    --output "$(windows_path "$root/Live/fullclient/json")\\file.json" >/dev/null || fail "manifest-tool refused the client"
+}
+
+# wait_main_window: sets window_id, window_x and window_y.
+wait_main_window() {
+  window_id=$(timeout 30 xdotool search --sync --name "^$main_title\$" 2>/dev/null | head -n 1)
+  [[ -n $window_id ]] || fail "no main window"
+  read_window_place
+}
+
+read_window_place() {
+  local info
+  info=$(xwininfo -id "$window_id")
+  window_x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  window_y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  window_size=$(sed -n 's/.*Width: *//p' <<<"$info")x$(sed -n 's/.*Height: *//p' <<<"$info")
+}
+
+# shoot FILE: the main window's picture.
+shoot() { timeout 10 import -window root -crop "640x380+$window_x+$window_y" +repage "$1" || fail "no screenshot"; }
+
+# point X Y: the pointer to (X, Y) of the main window, and a moment for the
+# program to see it.
+point() {
+  xdotool mousemove $((window_x + $1)) $((window_y + $2))
+  sleep 0.3
+}
+
+# expect_picture NAME [picture_check options]: the window as a player sees it.
+expect_picture() {
+  local name=$1
+  shift
+  shoot "$artifacts/$name.png"
+  /usr/bin/python3 "$here_lib/picture_check.py" "$artifacts/$name.png" "$RESOURCE_SCRIPT" "$@" ||
+    fail "the window does not look as expected ($artifacts/$name.png)"
+}

@@ -12,6 +12,14 @@
  *   winprobe no-msgbox CAPTION MILLISECONDS
  *       Exit 0 when no message box with that caption appears in that time, 4
  *       when one does (its text is printed).
+ *   winprobe key-to-child TITLE INDEX VK
+ *       Posts a key press (WM_KEYDOWN of virtual key VK) to the INDEX-th child
+ *       window (0 = first, in the system's order) of the top-level window
+ *       titled TITLE: what that child gets when it has the keyboard focus.
+ *   winprobe choose-folder CAPTION PATH
+ *       In the folder dialog captioned CAPTION: selects PATH (written into the
+ *       dialog's process, then BFFM_SETSELECTIONA), prints the dialog's
+ *       status text (control 14146), then presses OK. Exit 3 on time-out.
  *
  * It only reads what any program may read of another's windows: the product
  * has no behaviour of its own for the tests.
@@ -105,12 +113,63 @@ static int NoMessageBoxCommand(int argc, char** argv) {
   return 4;
 }
 
+static int KeyToChild(int argc, char** argv) {
+  HWND top, child;
+  int index;
+  if (argc < 5) return 2;
+  top = FindWindowA(NULL, argv[2]);
+  if (!top) return 3;
+  child = GetWindow(top, GW_CHILD);
+  for (index = atoi(argv[3]); child && index > 0; --index) child = GetWindow(child, GW_HWNDNEXT);
+  if (!child) return 3;
+  PostMessageA(child, WM_KEYDOWN, (WPARAM)strtoul(argv[4], NULL, 10), 1);
+  return 0;
+}
+
+#define BFFM_SETSELECTIONA_MESSAGE (WM_USER + 102)
+#define FOLDER_STATUS_ID 14146
+
+static int ChooseFolder(int argc, char** argv) {
+  HWND dialog;
+  DWORD processId = 0;
+  HANDLE process;
+  void* remote;
+  SIZE_T length;
+  char status[1024] = "";
+  if (argc < 4) return 2;
+  dialog = NULL;
+  {
+    DWORD start = GetTickCount();
+    while (!(dialog = FindWindowA("#32770", argv[2])) && GetTickCount() - start < 30000) Sleep(50);
+  }
+  if (!dialog) return 3;
+  Sleep(300); /* the dialog's own initialisation first */
+  GetWindowThreadProcessId(dialog, &processId);
+  process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return 5;
+  length = strlen(argv[3]) + 1;
+  remote = VirtualAllocEx(process, NULL, length, MEM_COMMIT, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process, remote, argv[3], length, NULL)) return 5;
+  SendMessageA(dialog, BFFM_SETSELECTIONA_MESSAGE, TRUE, (LPARAM)remote);
+  Sleep(300);
+  GetDlgItemTextA(dialog, FOLDER_STATUS_ID, status, sizeof status);
+  printf("%s\n", status);
+  fflush(stdout);
+  SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "msgbox") == 0) return MessageBoxCommand(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "no-msgbox") == 0) return NoMessageBoxCommand(argc, argv);
+  if (argc >= 2 && strcmp(argv[1], "key-to-child") == 0) return KeyToChild(argc, argv);
+  if (argc >= 2 && strcmp(argv[1], "choose-folder") == 0) return ChooseFolder(argc, argv);
   if (argc >= 3 && strcmp(argv[1], "exit") == 0) ExitProcess((UINT)strtol(argv[2], NULL, 10));
   fprintf(stderr, "usage: winprobe run EXIT-FILE PROGRAM [ARGS...] | msgbox CAPTION TIMEOUT-MS ok|cancel|none"
-                  " | no-msgbox CAPTION MILLISECONDS | exit CODE\n");
+                  " | no-msgbox CAPTION MILLISECONDS | key-to-child TITLE INDEX VK | choose-folder CAPTION PATH"
+                  " | exit CODE\n");
   return 2;
 }

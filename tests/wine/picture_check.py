@@ -1,0 +1,155 @@
+#!/usr/bin/python3
+"""Judges a screenshot of the main window (640x380, taken from outside) against
+the artwork the program embeds: the background everywhere the children do not
+cover, each button's image for its state, the progress bar's margin, fill and
+texts, the folder text in its box and the panel over its backdrop.
+
+  picture_check.py SHOT.png RESOURCE_SCRIPT [options]
+    --buttons launch=D,start=N,pause=D,cancel=N,folder=N   N normal, O over, D down, X disabled
+    --fill PIXELS          expected fill width of the bar (default 0)
+    --folder-text yes|no   whether the folder text is drawn (default yes)
+    --panel yes|no         whether the panel is there (default yes)
+
+Prints what it found and exits 1 when a check fails. Expected pixels are
+decoded here with Pillow; the program decodes with Wine's imaging component,
+which agrees within 1 per channel for 4:4:4 JPEGs; the background is drawn at
+99% opacity, so a few more levels are allowed there.
+"""
+import argparse
+import os
+import re
+import sys
+
+from PIL import Image
+
+BUTTONS = {"folder": (29, 138), "launch": (312, 142), "start": (390, 146), "pause": (468, 150), "cancel": (546, 134)}
+STATE_INDEX = {"N": 0, "O": 1, "D": 2, "X": 3}
+BAR = (30, 306, 586, 18)
+BAR_BG, BAR_FG = (0x33, 0x33, 0x33), (0x33, 0xDD, 0xFF)
+RATE_RECT, SPEED_RECT = (263, 3, 323, 17), (486, 3, 581, 17)  # texts overflow their 10-pixel boxes
+FOLDER_BOX = (128, 343, 301, 362)
+PANEL = (32, 287, 590, 20)
+BACKGROUND_TOLERANCE = 4
+IMAGE_TOLERANCE = 2
+
+failures = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def resources(script):
+    """Resource id -> file, following #include lines of the resource script."""
+    found = {}
+    folder = os.path.dirname(os.path.abspath(script))
+    for line in open(script, encoding="latin-1"):
+        include = re.match(r'\s*#include\s+"([^"]+)"', line)
+        if include:
+            path = include.group(1)
+            found.update(resources(path if os.path.isabs(path) else os.path.join(folder, path)))
+            continue
+        entry = re.match(r'\s*(\d+)\s+RCDATA\s+"([^"]+)"', line)
+        if entry:
+            path = entry.group(2).replace("\\\\", "/")
+            found[int(entry.group(1))] = path if os.path.isabs(path) else os.path.join(folder, path)
+    return found
+
+
+def diff(a, b):
+    return max(abs(x - y) for x, y in zip(a[:3], b[:3]))
+
+
+def inside(x, y, rect):
+    left, top, width, height = rect
+    return left <= x < left + width and top <= y < top + height
+
+
+def count_text_pixels(shot, rect, base, threshold=60):
+    left, top, right, bottom = rect
+    return sum(1 for y in range(top, bottom) for x in range(left, right) if diff(shot[x, y], base) > threshold)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("shot")
+    parser.add_argument("script")
+    parser.add_argument("--buttons", default="launch=X,start=N,pause=X,cancel=N,folder=N")
+    parser.add_argument("--fill", type=int, default=0)
+    parser.add_argument("--folder-text", default="yes")
+    parser.add_argument("--panel", default="yes")
+    args = parser.parse_args()
+
+    files = resources(args.script)
+    shot_image = Image.open(args.shot).convert("RGB")
+    check(shot_image.size == (640, 380), "the window is 640x380 (%dx%d)" % shot_image.size)
+    shot = shot_image.load()
+    background = Image.open(files[102]).convert("RGB").load()
+    states = dict(item.split("=") for item in args.buttons.split(","))
+
+    children = [(x, 335, 70, 30) for x, _ in BUTTONS.values()] + [BAR]
+    if args.panel == "yes":
+        children.append(PANEL)
+    folder_rect = (FOLDER_BOX[0], FOLDER_BOX[1], FOLDER_BOX[2] - FOLDER_BOX[0], FOLDER_BOX[3] - FOLDER_BOX[1])
+    worst = 0
+    for y in range(380):
+        for x in range(640):
+            if any(inside(x, y, rect) for rect in children) or inside(x, y, folder_rect):
+                continue
+            worst = max(worst, diff(shot[x, y], background[x, y]))
+    check(worst <= BACKGROUND_TOLERANCE, "the background shows around the children (largest difference %d)" % worst)
+
+    for name, (left, first_id) in BUTTONS.items():
+        index = STATE_INDEX[states[name]]
+        image = Image.open(files[first_id + index]).convert("RGB").load()
+        worst = max(diff(shot[left + x, 335 + y], image[x, y]) for y in range(30) for x in range(70))
+        check(worst <= IMAGE_TOLERANCE, "%s shows image %d (largest difference %d)" % (name, first_id + index, worst))
+
+    left, top, width, height = BAR
+    # The bar's top row lies under the panel's last one (287 + 20 > 306).
+    margin = [(x, height - 1) for x in range(width)] + [(0, y) for y in range(1, height)] + \
+        [(width - 1, y) for y in range(1, height)]
+    worst = max(diff(shot[left + x, top + y], BAR_BG) for x, y in margin)
+    check(worst <= 1, "the bar keeps a one-pixel margin of its background (largest difference %d)" % worst)
+    fill_columns = [x for x in range(1, min(args.fill, RATE_RECT[0] - 1) + 1)]
+    empty_columns = [x for x in range(args.fill + 1, RATE_RECT[0] - 1)]
+    worst_fill = max([diff(shot[left + x, top + y], BAR_FG) for x in fill_columns for y in (1, height - 2)] or [0])
+    worst_empty = max([diff(shot[left + x, top + y], BAR_BG) for x in empty_columns for y in (1, height - 2)] or [0])
+    check(worst_fill <= 1 and worst_empty <= 1,
+          "the bar is filled %d pixels (differences: fill %d, rest %d)" % (args.fill, worst_fill, worst_empty))
+    bar = {(x, y): shot[left + x, top + y] for x in range(width) for y in range(height)}
+    rate_pixels = sum(1 for (x, y), p in bar.items() if inside(x, y, (263, 3, 60, 14)) and diff(p, BAR_BG) > 60
+                      and diff(p, BAR_FG) > 60)
+    speed_pixels = sum(1 for (x, y), p in bar.items() if inside(x, y, (486, 3, 95, 14)) and diff(p, BAR_BG) > 60
+                       and diff(p, BAR_FG) > 60)
+    check(rate_pixels >= 20 and speed_pixels >= 40,
+          "the rate and speed texts are drawn inside the bar (%d and %d text pixels)" % (rate_pixels, speed_pixels))
+
+    text_pixels = sum(1 for y in range(FOLDER_BOX[1], FOLDER_BOX[3]) for x in range(FOLDER_BOX[0], FOLDER_BOX[2])
+                      if diff(shot[x, y], background[x, y]) > 60)
+    if args.folder_text == "yes":
+        check(text_pixels >= 50, "the folder text is drawn in its box (%d text pixels)" % text_pixels)
+    else:
+        check(text_pixels == 0, "no folder text is drawn (%d text pixels)" % text_pixels)
+
+    if args.panel == "yes":
+        left, top, width, height = PANEL
+        # The panel's backdrop is the background three pixels up and left.
+        backdrop = [diff(shot[left + x, top + y], background[29 + x, 284 + y]) for y in range(height)
+                    for x in range(width)]
+        labels = sum(1 for d in backdrop if d > 60)
+        check(labels >= 300, "the panel draws its labels and values over its backdrop (%d text pixels)" % labels)
+        quiet = sum(1 for d in backdrop if d <= BACKGROUND_TOLERANCE)
+        check(quiet >= len(backdrop) * 0.6, "the rest of the panel is its backdrop (%d of %d pixels)" %
+              (quiet, len(backdrop)))
+
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
