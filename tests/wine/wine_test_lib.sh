@@ -57,12 +57,13 @@ expect_box() {
 
 press_box() { wine "$WINE_RUN_PROBE" msgbox "$1" 10000 "$2" >/dev/null || fail "no box captioned '$1' to press"; }
 
-# expect_no_box_in_trace NAME: the traced program showed no message box.
-expect_no_box_in_trace() {
-  if grep -a -q 'MSGBOX_OnInit' "${program_trace[$1]}"; then
-    fail "$1 showed a box: $(grep -a 'MSGBOX_OnInit' "${program_trace[$1]}")"
-  fi
+# close_main_window NAME: Escape, then OK to the question: exit code 1.
+close_main_window() {
+  xdotool key Escape
+  expect_box "tarvik-downloader..." "Are you really going to quit?" ok
+  expect_exit "$1" 1
 }
+
 
 # ---- the program's window, its content server and pictures of it ----
 # DOWNLOADER_HOST: the host:port the program's built-in URL names (the build's
@@ -70,6 +71,9 @@ expect_no_box_in_trace() {
 
 main_title='TARVIK full-client downloader'
 here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+artifacts=${WINE_TEST_ARTIFACTS:-$(mktemp -d)}
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
 
 # start_content_server ROOT [RATE]: nginx serving ROOT at the program's server
 # host, RATE (e.g. 2m) limiting every transfer; each request's range goes to
@@ -98,6 +102,7 @@ http {
   }
 }
 CONF
+  curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && fail "something else serves $DOWNLOADER_HOST already"
   nginx -c "$server_dir/nginx.conf" -p "$server_dir" -e "$server_dir/error.log" &
   server_pid=$!
   trap stop_content_server EXIT
