@@ -22,6 +22,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -172,7 +173,7 @@ struct cHttpTestServer::Impl {
   std::condition_variable changed;
   std::map<std::string, std::shared_ptr<const std::string>> files;
   std::string folder;
-  std::map<std::string, Fault> faults;
+  std::map<std::string, std::deque<Fault>> faults;
   std::vector<Request> requests;
   struct Connection {
     Socket socket;
@@ -317,9 +318,13 @@ void cHttpTestServer::Impl::Serve(Connection* connection) {
       std::lock_guard<std::mutex> guard(lock);
       requests.push_back(request);
       auto found = faults.find(path);
-      if (found != faults.end() && found->second.times != 0) {
-        fault = found->second;
-        if (found->second.times > 0) --found->second.times;
+      if (found != faults.end()) {
+        std::deque<Fault>& queue = found->second;
+        while (!queue.empty() && queue.front().times == 0) queue.pop_front();
+        if (!queue.empty()) {
+          fault = queue.front();
+          if (queue.front().times > 0) --queue.front().times;
+        }
       }
     }
     changed.notify_all();
@@ -408,7 +413,7 @@ cHttpTestServer::cHttpTestServer() : impl_(std::make_unique<Impl>()) {}
 
 cHttpTestServer::~cHttpTestServer() { Stop(); }
 
-bool cHttpTestServer::Start() {
+bool cHttpTestServer::Start(int port) {
 #ifdef _WIN32
   WSADATA data;
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
@@ -419,7 +424,14 @@ bool cHttpTestServer::Start() {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  if (port != 0) {
+    // A fixed port is taken again at once after the previous server's
+    // connections, still in TIME_WAIT; a port another server listens on
+    // stays refused.
+    const int on = 1;
+    setsockopt(impl_->listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+  }
   socklen_t size = sizeof address;
   if (bind(impl_->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       listen(impl_->listener, 64) != 0 ||
@@ -475,7 +487,12 @@ void cHttpTestServer::ServeFolder(const std::string& folder) {
 
 void cHttpTestServer::SetFault(const std::string& path, const Fault& fault) {
   std::lock_guard<std::mutex> guard(impl_->lock);
-  impl_->faults[path] = fault;
+  impl_->faults[path] = {fault};
+}
+
+void cHttpTestServer::AddFault(const std::string& path, const Fault& fault) {
+  std::lock_guard<std::mutex> guard(impl_->lock);
+  impl_->faults[path].push_back(fault);
 }
 
 void cHttpTestServer::ClearFaults() {

@@ -58,8 +58,9 @@ class cHttpTestServer {
   cHttpTestServer(const cHttpTestServer&) = delete;
   cHttpTestServer& operator=(const cHttpTestServer&) = delete;
 
-  // Listens on 127.0.0.1 with a port chosen by the system. False on failure.
-  bool Start();
+  // Listens on 127.0.0.1, on `port` or, by default, on one the system
+  // chooses. False on failure (a port in use, for one).
+  bool Start(int port = 0);
   // Resets held connections, closes every connection and joins every thread.
   void Stop();
 
@@ -70,7 +71,11 @@ class cHttpTestServer {
   void AddFile(const std::string& path, std::string content);
   // Requests for paths not added are served from files under `folder`.
   void ServeFolder(const std::string& folder);
+  // The fault for `path` from now on, replacing any queued there.
   void SetFault(const std::string& path, const Fault& fault);
+  // Queues a fault for `path` behind those already set: each response takes
+  // the first fault whose `times` are not used up.
+  void AddFault(const std::string& path, const Fault& fault);
   void ClearFaults();
 
   // Waits until at least `count` responses are being held in total since the

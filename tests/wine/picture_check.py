@@ -6,7 +6,11 @@ texts, the folder text in its box and the panel over its backdrop.
 
   picture_check.py SHOT.png RESOURCE_SCRIPT [options]
     --buttons launch=D,start=N,pause=D,cancel=N,folder=N   N normal, O over, D down, X disabled
-    --fill PIXELS          expected fill width of the bar (default 0)
+    --fill PIXELS|any      expected fill width of the bar (default 0)
+    --measure-fill         only print the bar's fill width
+  picture_check.py --watch-fill X Y SECONDS
+    prints "SECONDS FILL" for the window at (X, Y) on $DISPLAY, as often as the
+    screen can be read (every ~15 ms), for that long
     --folder-text yes|no   whether the folder text is drawn (default yes)
     --panel yes|no         whether the panel is there (default yes)
 
@@ -19,6 +23,7 @@ import argparse
 import os
 import re
 import sys
+import time
 
 from PIL import Image
 
@@ -72,18 +77,44 @@ def count_text_pixels(shot, rect, base, threshold=60):
     return sum(1 for y in range(top, bottom) for x in range(left, right) if diff(shot[x, y], base) > threshold)
 
 
+def fill_width(shot, origin=(0, 0)):
+    """The bar's filled width: its foreground colour from the left along the
+    bar's second row, which no text reaches."""
+    left, top, width, _ = BAR
+    x = 0
+    while x < width - 2 and diff(shot[origin[0] + left + 1 + x, origin[1] + top + 1], BAR_FG) <= 1:
+        x += 1
+    return x
+
+
+def watch_fill(window_x, window_y, seconds):
+    from PIL import ImageGrab
+    start = time.time()
+    while time.time() - start < seconds:
+        grabbed = ImageGrab.grab(bbox=(window_x, window_y, window_x + 640, window_y + 380),
+                                 xdisplay=os.environ["DISPLAY"]).convert("RGB")
+        print("%.3f %d" % (time.time() - start, fill_width(grabbed.load())), flush=True)
+    return 0
+
+
 def main():
+    if len(sys.argv) == 5 and sys.argv[1] == "--watch-fill":
+        return watch_fill(int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]))
     parser = argparse.ArgumentParser()
     parser.add_argument("shot")
     parser.add_argument("script")
     parser.add_argument("--buttons", default="launch=X,start=N,pause=X,cancel=N,folder=N")
-    parser.add_argument("--fill", type=int, default=0)
+    parser.add_argument("--fill", default="0")
+    parser.add_argument("--measure-fill", action="store_true")
     parser.add_argument("--folder-text", default="yes")
     parser.add_argument("--panel", default="yes")
     args = parser.parse_args()
 
-    files = resources(args.script)
     shot_image = Image.open(args.shot).convert("RGB")
+    if args.measure_fill:
+        print(fill_width(shot_image.load()))
+        return 0
+    files = resources(args.script)
     check(shot_image.size == (640, 380), "the window is 640x380 (%dx%d)" % shot_image.size)
     shot = shot_image.load()
     background = Image.open(files[102]).convert("RGB").load()
@@ -113,12 +144,15 @@ def main():
         [(width - 1, y) for y in range(1, height)]
     worst = max(diff(shot[left + x, top + y], BAR_BG) for x, y in margin)
     check(worst <= 1, "the bar keeps a one-pixel margin of its background (largest difference %d)" % worst)
-    fill_columns = [x for x in range(1, min(args.fill, RATE_RECT[0] - 1) + 1)]
-    empty_columns = [x for x in range(args.fill + 1, RATE_RECT[0] - 1)]
+    # "any": a bar filled some way, its fill and its rest clean on both rows.
+    fill = fill_width(shot) if args.fill == "any" else int(args.fill)
+    fill_columns = [x for x in range(1, min(fill, RATE_RECT[0] - 1) + 1)]
+    empty_columns = [x for x in range(fill + 1, RATE_RECT[0] - 1)]
     worst_fill = max([diff(shot[left + x, top + y], BAR_FG) for x in fill_columns for y in (1, height - 2)] or [0])
     worst_empty = max([diff(shot[left + x, top + y], BAR_BG) for x in empty_columns for y in (1, height - 2)] or [0])
     check(worst_fill <= 1 and worst_empty <= 1,
-          "the bar is filled %d pixels (differences: fill %d, rest %d)" % (args.fill, worst_fill, worst_empty))
+          "the bar is filled %d pixels (differences: fill %d, rest %d)" % (fill, worst_fill, worst_empty))
+    check(fill_width(shot) == fill, "the fill ends at %d pixels (%d)" % (fill, fill_width(shot)))
     bar = {(x, y): shot[left + x, top + y] for x in range(width) for y in range(height)}
     rate_pixels = sum(1 for (x, y), p in bar.items() if inside(x, y, (263, 3, 60, 14)) and diff(p, BAR_BG) > 60
                       and diff(p, BAR_FG) > 60)

@@ -6,6 +6,30 @@ fail() {
   exit 1
 }
 
+# at_exit COMMAND: runs COMMAND (a shell text) when the test ends, however it
+# ends; the last registered runs first.
+exit_commands=()
+at_exit() {
+  exit_commands=("$1" "${exit_commands[@]}")
+  trap run_exit_commands EXIT
+}
+run_exit_commands() {
+  local command
+  for command in "${exit_commands[@]}"; do eval "$command" || true; done
+}
+
+# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s until it
+# succeeds; fails the test with WHAT after SECONDS.
+wait_until() {
+  local seconds=$1 what=$2 tries
+  shift 2
+  for ((tries = seconds * 10; tries > 0; tries--)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  fail "$what (waited $seconds s)"
+}
+
 # Windows form of a Linux path (Wine maps Z: to the root).
 windows_path() { echo "Z:$(realpath "$1" | tr '/' '\\')"; }
 
@@ -17,7 +41,7 @@ windows_temp_folder() {
   echo "$folder"
 }
 
-declare -A program_pid program_code_file program_trace
+declare -A program_pid program_code_file program_trace program_exe
 
 # start_program NAME EXE [traced]: starts EXE in the background through the
 # probe, which records its full exit code. "traced" records the message
@@ -31,6 +55,7 @@ start_program() {
   WINEDEBUG=$channels wine "$WINE_RUN_PROBE" run "$(windows_path "${program_code_file[$name]}")" \
     "$(windows_path "$exe")" 2>"${program_trace[$name]}" &
   program_pid[$name]=$!
+  program_exe[$name]=$exe
 }
 
 # expect_exit NAME CODE: waits (at most 60 s) for the program's end and
@@ -105,7 +130,7 @@ CONF
   curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && fail "something else serves $DOWNLOADER_HOST already"
   nginx -c "$server_dir/nginx.conf" -p "$server_dir" -e "$server_dir/error.log" &
   server_pid=$!
-  trap stop_content_server EXIT
+  at_exit stop_content_server
   for _ in $(seq 100); do
     curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && return 0
     kill -0 "$server_pid" 2>/dev/null || fail "nginx did not start: $(cat "$server_dir/error.log")"
@@ -121,21 +146,67 @@ stop_content_server() {
   server_pid=""
 }
 
-# publish_client ROOT MANIFEST_TOOL_EXE NAME:BYTES...: files of pattern bytes
-# under ROOT/Live/fullclient/data and their manifest, written by manifest-tool,
-# where the program looks for it.
+# publish_client ROOT MANIFEST_TOOL_EXE [--version N] SPEC...: files under
+# ROOT/Live/fullclient/data and their manifest, written by manifest-tool,
+# where the program looks for it. SPEC is NAME:BYTES (random bytes) or
+# NAME=FILE (a copy of FILE). Files already there stay.
 publish_client() {
-  local root=$1 tool=$2
+  local root=$1 tool=$2 version=()
   shift 2
+  [[ ${1:-} == --version ]] && version=(--version "$2") && shift 2
   local data=$root/Live/fullclient/data spec name
   mkdir -p "$data" "$root/Live/fullclient/json"
   for spec in "$@"; do
-    name=${spec%%:*}
-    mkdir -p "$(dirname "$data/$name")"
-    head -c "${spec##*:}" /dev/urandom >"$data/$name"
+    if [[ $spec == *=* ]]; then
+      name=${spec%%=*}
+      mkdir -p "$(dirname "$data/$name")"
+      cp "${spec#*=}" "$data/$name"
+    else
+      name=${spec%%:*}
+      mkdir -p "$(dirname "$data/$name")"
+      head -c "${spec##*:}" /dev/urandom >"$data/$name"
+    fi
   done
   wine "$tool" write "$(windows_path "$data")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" \
-    --output "$(windows_path "$root/Live/fullclient/json")\\file.json" >/dev/null || fail "manifest-tool refused the client"
+    "${version[@]}" --output "$(windows_path "$root/Live/fullclient/json")\\file.json" >/dev/null ||
+    fail "manifest-tool refused the client"
+}
+
+# same_client FOLDER ROOT: the downloaded FOLDER holds every published file,
+# byte for byte.
+same_client() {
+  diff -r -q "$2/Live/fullclient/data" "$1" >/dev/null || fail "the client in $1 differs: $(diff -r -q "$2/Live/fullclient/data" "$1" | head -n 3)"
+}
+
+# ---- our fault-injecting server (fault-server.exe) on the program's port ----
+# start_fault_server EXE ROOT: serves ROOT; its requests go to $server_log.
+start_fault_server() {
+  local exe=$1 root=$2
+  fault_dir=$(mktemp -d)
+  server_log=$fault_dir/requests.log
+  curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && fail "something else serves $DOWNLOADER_HOST already"
+  mkfifo "$fault_dir/commands"
+  wine "$exe" "${DOWNLOADER_HOST##*:}" "$(windows_path "$root")" "$(windows_path "$fault_dir")\\requests.log" \
+    <"$fault_dir/commands" >"$fault_dir/answers" 2>"$fault_dir/errors" &
+  fault_pid=$!
+  exec {fault_commands}>"$fault_dir/commands"
+  at_exit stop_fault_server
+  wait_until 30 "the fault server did not start: $(cat "$fault_dir/errors")" grep -q -x $'ready\r\?' "$fault_dir/answers"
+}
+
+# fault_command COMMAND...: one command (see fault_server.cpp), in force when
+# this returns.
+fault_command() {
+  echo "$*" >&"$fault_commands"
+  wait_until 10 "the fault server did not take '$*'" grep -q -F -x -e "ok $*" -e $'ok '"$*"$'\r' "$fault_dir/answers"
+}
+
+stop_fault_server() {
+  [[ -n ${fault_pid:-} ]] || return 0
+  echo quit >&"$fault_commands"
+  exec {fault_commands}>&-
+  wait "$fault_pid" 2>/dev/null || true
+  fault_pid=""
 }
 
 # wait_main_window: sets window_id, window_x and window_y.
@@ -163,11 +234,65 @@ point() {
   sleep 0.3
 }
 
-# expect_picture NAME [picture_check options]: the window as a player sees it.
+# expect_picture NAME [picture_check options]: the window as a player sees it,
+# within 10 s (a state the program reaches on its own may take a moment).
 expect_picture() {
-  local name=$1
+  local name=$1 tries
   shift
+  for ((tries = 20; tries > 1; tries--)); do
+    shoot "$artifacts/$name.png"
+    /usr/bin/python3 "$here_lib/picture_check.py" "$artifacts/$name.png" "$RESOURCE_SCRIPT" "$@" >/dev/null && break
+    sleep 0.5
+  done
   shoot "$artifacts/$name.png"
   /usr/bin/python3 "$here_lib/picture_check.py" "$artifacts/$name.png" "$RESOURCE_SCRIPT" "$@" ||
     fail "the window does not look as expected ($artifacts/$name.png)"
+}
+
+# ---- driving a download ----
+work_folder() { echo "$(windows_temp_folder)/QzLauncher_Live/zt_kr"; }
+
+# click BUTTON: a click on the centre of folder, launch, start, pause or
+# exit; then the pointer rests on the background, so no button stays Over.
+declare -A button_x=([folder]=64 [launch]=347 [start]=425 [pause]=503 [exit]=581)
+click() {
+  point "${button_x[$1]}" 350
+  xdotool click 1
+  point 300 150
+}
+
+# bytes_in FOLDER: the bytes of the files under FOLDER (0 when absent).
+bytes_in() {
+  [[ -d $1 ]] || { echo 0; return; }
+  find "$1" -type f -printf '%s\n' | awk '{ total += $1 } END { print total + 0 }'
+}
+
+# holds_bytes FOLDER N: FOLDER's files have N bytes or more.
+holds_bytes() { (($(bytes_in "$1") >= $2)); }
+
+# file_sizes FOLDER: "NAME SIZE" of each file under FOLDER, sorted.
+file_sizes() { (cd "$1" && find . -type f -printf '%P %s\n' | sort); }
+
+# program_linux_pid NAME: the Linux process of the program started as NAME.
+program_linux_pid() {
+  local exe=${program_exe[$1]} proc
+  exe="Z:$(realpath "$exe" | tr '/' '\\')"
+  for proc in /proc/[0-9]*; do
+    # Wine pads the program's name with blanks.
+    [[ $(tr '\0' '\n' <"$proc/cmdline" 2>/dev/null | head -n 1 | sed 's/ *$//') == "$exe" ]] || continue
+    tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
+    basename "$proc"
+    return 0
+  done
+  return 1
+}
+
+# bar_fill SHOT: the progress bar's filled width in pixels in a screenshot.
+bar_fill() { /usr/bin/python3 "$here_lib/picture_check.py" "$1" "$RESOURCE_SCRIPT" --measure-fill; }
+
+# watch_bar SECONDS FILE: from now on, in the background, the bar's fill
+# every few milliseconds, one "SECONDS FILL" line each, into FILE.
+watch_bar() {
+  /usr/bin/python3 "$here_lib/picture_check.py" --watch-fill "$window_x" "$window_y" "$1" >"$2" &
+  watch_pid=$!
 }

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# A player's first run, end to end under Wine, against nginx serving a
+# published client slowly enough to watch: the manifest arrives, Start, Pause
+# in the middle of the files, Start again (resumed with byte ranges, the bar
+# back to 0 and climbing), Finished with Launch on screen, a byte-identical
+# client, and Launch starting the game from the download folder.
+#
+#   download_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine_test_lib.sh"
+manifest_tool=$2
+game=$3
+
+# The program runs from a folder that holds a game of the same name: a
+# launch by bare name would start that one instead.
+launcher=$WINEPREFIX/drive_c/launcher
+mkdir -p "$launcher/bin"
+cp "$1" "$launcher/downloader.exe"
+cp "$game" "$launcher/bin/game.exe"
+
+root=$WINEPREFIX/server
+publish_client "$root" "$manifest_tool" bin/game.exe="$game" data/maps/north.pak:5000000 \
+  data/maps/south.pak:4500000 data/sound/music.ogg:4000000 data/sound/voice.ogg:2000000 data/readme.txt:3000
+total=$(bytes_in "$root/Live/fullclient/data")
+download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
+start_content_server "$root" 1m
+
+# Every file made in the work folder, from before the program starts.
+work=$(work_folder)
+mkdir -p "$work"
+inotifywait -m -q -e create -e moved_to --format '%f' "$work" >"$artifacts/work-folder-events" 2>/dev/null &
+watcher=$!
+at_exit "kill $watcher"
+sleep 0.3
+
+echo "-- first run: the manifest lands in the work folder as file.json"
+xdotool mousemove 5 5
+start_program main "$launcher/downloader.exe"
+wait_main_window
+wait_until 10 "no file.json in the work folder" test -s "$work/file.json"
+cmp -s "$work/file.json" "$root/Live/fullclient/json/file.json" || fail "file.json is not the server's manifest"
+sleep 0.5
+expect_picture ready
+
+echo "-- Start, then Pause in the middle of the files"
+click start
+wait_until 30 "no 3 MB arrived" holds_bytes "$download" 3000000
+click pause
+expect_picture paused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill any
+paused_fill=$(bar_fill "$artifacts/paused.png")
+((paused_fill > 0)) || fail "the bar is empty after part of the client arrived"
+at_pause=$(file_sizes "$download")
+sleep 1
+[[ $(file_sizes "$download") == "$at_pause" ]] || fail "files still grow after Pause"
+partial=$(while read -r name size; do
+  if ((size < $(stat -c %s "$root/Live/fullclient/data/$name"))); then echo "$name $size"; fi
+done <<<"$at_pause")
+[[ -n $partial ]] || fail "Pause did not land in the middle of a file"
+requests_before=$(wc -l <"$server_log")
+
+echo "-- Start again: the bar drops to 0.00% and climbs"
+watch_bar 3 "$artifacts/bar-after-start"
+sleep 0.3
+click start
+wait "$watch_pid"
+awk -v paused="$paused_fill" '
+  NR == 1 && $2 != paused { exit 1 }   # before the click: the paused bar
+  phase == 0 && $2 == 0 { phase = 1 }  # the drop
+  phase == 1 && $2 > paused { phase = 2 }
+  END { exit phase == 2 ? 0 : 1 }' "$artifacts/bar-after-start" ||
+  fail "the bar did not go from $paused_fill to 0 and past $paused_fill: $(awk '{print $2}' "$artifacts/bar-after-start" | uniq | head -n 20 | tr '\n' ' ')"
+
+echo "-- Finished: a byte-identical client, Launch enabled; each partial file was resumed"
+wait_until 60 "the download did not finish" holds_bytes "$download" "$total"
+expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
+# nginx logs a request when it has been answered.
+while read -r name size; do
+  tail -n +"$((requests_before + 1))" "$server_log" | grep -q -x -F "/Live/fullclient/data/$name 206 range=bytes=$size-" ||
+    fail "$name was not resumed from byte $size"
+done <<<"$partial"
+same_client "$download" "$root"
+grep -q -x 'fileT.json' "$artifacts/work-folder-events" && fail "a fileT.json was made on a first run"
+grep -q -x 'file.json' "$artifacts/work-folder-events" || fail "the watch saw no file.json"
+
+echo "-- Launch starts bin\\game.exe of the download folder, there, and the downloader ends"
+click launch
+wait_until 15 "the game did not start" test -s "$download/bin/launched.txt"
+record=$(tr -d '\r' <"$download/bin/launched.txt" | tr 'A-Z' 'a-z')
+[[ $record == $'module=c:\\plax\\download\\zt_kr\\bin\\game.exe\nfolder=c:\\plax\\download\\zt_kr'* ]] ||
+  fail "the game recorded: $record"
+[[ ! -e $launcher/bin/launched.txt ]] || fail "the game beside the downloader was started"
+expect_exit main 1
+echo PASS
