@@ -3,6 +3,8 @@
 
 fail() {
   echo "FAIL: $*" >&2
+  # The screen as it was, boxes included, beside the test's other pictures.
+  [[ -n ${artifacts:-} && -n ${DISPLAY:-} ]] && timeout 5 import -window root "$artifacts/failure.png" 2>/dev/null
   exit 1
 }
 

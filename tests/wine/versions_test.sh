@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Which manifest the program keeps, over several starts under Wine against
+# nginx: the server's newer "Version" replaces the local file.json, an equal
+# or older one does not, "fileT.json" never stays; a manifest the server does
+# not have and a server that cannot be reached end the program with their
+# boxes and codes, leaving the local file.json as it was.
+#
+#   versions_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine_test_lib.sh"
+product=$1
+manifest_tool=$2
+
+root=$WINEPREFIX/server
+publish_client "$root" "$manifest_tool" --version 6 bin/game.exe="$3" data/a.pak:20000
+served=$root/Live/fullclient/json/file.json
+start_content_server "$root"
+
+# The local manifests: the same client as version 5, and another client (one
+# more file) as version 6, so that two version-6 manifests differ.
+manifests=$(mktemp -d)
+write_manifest() {
+  wine "$manifest_tool" write "$(windows_path "$2")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" \
+    --version "$1" --output "$(windows_path "$manifests")\\$3" >/dev/null || fail "manifest-tool refused $3"
+}
+write_manifest 5 "$root/Live/fullclient/data" same-5.json
+other=$(mktemp -d)
+cp -r "$root/Live/fullclient/data/." "$other"
+head -c 1000 /dev/urandom >"$other/extra.dat"
+write_manifest 6 "$other" other-6.json
+cmp -s "$manifests/other-6.json" "$served" && fail "the two version-6 manifests are the same"
+
+work=$(work_folder)
+mkdir -p "$work"
+inotifywait -m -q -e create -e moved_to --format '%e %f' "$work" >>"$artifacts/work-folder-events" 2>/dev/null &
+watcher=$!
+at_exit "kill $watcher"
+sleep 0.3
+xdotool mousemove 5 5
+
+# one_start NAME LOCAL-MANIFEST: a start with that local file.json; the
+# window opens, loads the download information and is closed.
+one_start() {
+  cp "$2" "$work/file.json"
+  : >"$artifacts/work-folder-events"
+  start_program "$1" "$product"
+  wait_main_window
+  close_main_window "$1"  # answered once the manifest is in: the load holds the window's thread
+  [[ ! -e $work/fileT.json ]] || fail "fileT.json stayed after $1"
+}
+
+echo "-- local 5, server 6: the server's manifest replaces the local one"
+one_start older "$manifests/same-5.json"
+cmp -s "$work/file.json" "$served" || fail "file.json is not the server's version 6"
+grep -q -x 'CREATE fileT.json' "$artifacts/work-folder-events" || fail "the server's copy was not fetched as fileT.json"
+
+echo "-- local 6, server 6: the local one stays"
+one_start equal "$manifests/other-6.json"
+cmp -s "$work/file.json" "$manifests/other-6.json" || fail "the local version 6 was replaced"
+grep -q -x 'CREATE fileT.json' "$artifacts/work-folder-events" || fail "the server's copy was not fetched as fileT.json"
+
+echo "-- local 6, server 5: the local one stays"
+cp "$manifests/same-5.json" "$served"
+one_start newer "$manifests/other-6.json"
+cmp -s "$work/file.json" "$manifests/other-6.json" || fail "the local version 6 was replaced by a version 5"
+
+echo "-- no manifest on the server: the status, then the network box, exit code 0; file.json as it was"
+rm "$served"
+start_program missing "$product"
+expect_box "tarvik-downloader..." "cHttp::OnExecute :: HTTP status 404 (-6)" ok
+expect_box "tarvik-downloader..." "cWinMain::LoadDownloadInfo :: network error, try again..." ok
+expect_exit missing 0
+cmp -s "$work/file.json" "$manifests/other-6.json" || fail "file.json changed after a 404"
+[[ ! -e $work/fileT.json ]] || fail "fileT.json stayed after a 404"
+
+echo "-- the server cannot be reached: its box, exit code -11; file.json as it was"
+stop_content_server
+start_program unreachable "$product"
+expect_box "tarvik-downloader..." $'Currently you are not able to reach the server.\nPlease check your network and retry again.' ok
+expect_exit unreachable -11
+cmp -s "$work/file.json" "$manifests/other-6.json" || fail "file.json changed when the server could not be reached"
+[[ ! -e $work/fileT.json ]] || fail "fileT.json stayed when the server could not be reached"
+echo PASS
