@@ -164,9 +164,8 @@ void cWinMain::OnPaint() {
       target->DrawBitmap(backgroundBitmap.Get(), whole, 0.99f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
     }
     if (folderTextFormat && folderTextBrush) {
-      const WideChar* folder = theApp->downloadFolderWide;
-      target->DrawText(folder, static_cast<UINT32>(wcslen(folder)), folderTextFormat.Get(), ToD2D(folderTextRect),
-                       folderTextBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP, DWRITE_MEASURING_MODE_NATURAL);
+      DrawWholeText(target, theApp->downloadFolderWide, folderTextFormat.Get(), folderTextRect, folderTextBrush.Get(),
+                    D2D1_DRAW_TEXT_OPTIONS_CLIP);
     }
   }
   EndPainting(&paint, target);

@@ -43,7 +43,7 @@ class cWinMain final : public cWindow, public cMainWindowLink {
   void RequestRepaint() override;
   void ShowFinalFigures() override;
   void ShowDownloadFinished() override;
-  void ShowDownloadIncomplete(int missingFiles, const char* firstMissing);
+  void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override;
 
   cBtnLaunch launchButton;
   cBtnStart startButton;

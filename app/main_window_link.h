@@ -15,6 +15,12 @@ class cMainWindowLink {
   // The end of a download: Pause disabled, Launch enabled, the window brought
   // forward and flashed.
   virtual void ShowDownloadFinished() = 0;
+  // The other end of a run that was not stopped: `missingFiles` files (at
+  // least 1) did not arrive whole, the first of them `firstMissing`. Launch
+  // stays disabled; the player is told and may Start again. Called on the
+  // download manager's thread after ShowFinalFigures; the text is valid only
+  // during the call (copy it before posting it to the window's thread).
+  virtual void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) = 0;
 
  protected:
   ~cMainWindowLink() = default;

@@ -56,16 +56,31 @@ void Warn(const char* text) { NotifyUser(text, platform::kMbIconWarning); }
   platform::EndProcess(exitCode);
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // The first byte position of a Content-Range ("bytes 100-199/200").
 bool RangeStart(const char* contentRange, int64_t* start) {
   while (*contentRange == ' ') ++contentRange;
   if (std::strncmp(contentRange, "bytes ", 6) != 0) return false;
   const char* digits = contentRange + 6;
   while (*digits == ' ') ++digits;
-  if (*digits < '0' || *digits > '9') return false;
+  if (!IsDigit(*digits)) return false;
   char* end = nullptr;
   *start = std::strtoll(digits, &end, 10);
   return *end == '-';
+}
+
+// The full length a Content-Range gives ("bytes 100-199/200"); false when it
+// is unknown ("bytes 100-199/*") or unreadable.
+bool RangeTotal(const char* contentRange, int64_t* total) {
+  int64_t start = 0;
+  if (!RangeStart(contentRange, &start)) return false;
+  const char* slash = std::strchr(contentRange, '/');
+  if (!slash || !IsDigit(slash[1])) return false;
+  char* end = nullptr;
+  *total = std::strtoll(slash + 1, &end, 10);
+  while (*end == ' ') ++end;
+  return *end == 0 && *total > 0;
 }
 
 }  // namespace
@@ -83,7 +98,7 @@ cHttp::cHttp(const char* threadName)
       resume(0),
       startOffset(0),
       doneSize(0),
-      failed_(false) {
+      whole_(false) {
   url[0] = 0;
   path[0] = 0;
   // Settles the process-wide limit before the first transfer needs it.
@@ -120,7 +135,7 @@ bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const ch
 
 void cHttp::DownloadFile(const char* sourceUrl, const char* localPath) {
   resume = 1;
-  failed_ = false;
+  whole_ = false;
   if (!TakeArguments("DownloadFile", sourceUrl, localPath)) return;
   CreateSubDirectories(path);
   Start();
@@ -128,7 +143,7 @@ void cHttp::DownloadFile(const char* sourceUrl, const char* localPath) {
 
 int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
   resume = 0;
-  failed_ = false;
+  whole_ = false;
   if (!TakeArguments("DownloadResource", sourceUrl, localPath)) return 0;
   doneSize = 0;
   startOffset = 0;
@@ -137,7 +152,8 @@ int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
   joined = 0;
   OnExecute();
   running = 0;
-  return failed_ ? 0 : doneSize;
+  // A part of a document is no document.
+  return whole_ ? doneSize : 0;
 }
 
 int cHttp::GetMaxConnections() {
@@ -199,14 +215,23 @@ void cHttp::ReleasePass(Pass& pass) {
   CloseHandles();
 }
 
-void cHttp::Drop(Pass& pass) {
-  ReleasePass(pass);
-  failed_ = true;
-}
-
 void cHttp::Abandon(Pass& pass, const char* text) {
   Warn(text);
-  Drop(pass);
+  ReleasePass(pass);
+}
+
+int64_t cHttp::ResourceLength(char* buffer, uint32_t capacity) {
+  // Without a Content-Length the server counts as unreachable, as before.
+  if (!net::QueryContentLength(requestHandle, buffer, capacity)) return 0;
+  const int64_t length = std::strtoll(buffer, nullptr, 10);
+  if (length <= 0) return 0;  // unreadable, like a missing length
+  int status = 0;
+  int64_t total = 0;
+  if (net::QueryStatusCode(requestHandle, &status) && status == 206 &&
+      net::QueryHeader(requestHandle, "Content-Range", buffer, capacity) && RangeTotal(buffer, &total)) {
+    return total;
+  }
+  return length;
 }
 
 cHttp::Answer cHttp::CheckAnswer(int64_t offset) {
@@ -258,15 +283,11 @@ void cHttp::OnExecute() {
     requestHandle =
         net::OpenUrl(internetHandle.load(), url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
     if (requestHandle && CheckAnswer(0) == Answer::kRefused) {
-      Drop(pass);
+      ReleasePass(pass);
       return;
     }
 
-    int64_t total = 0;
-    if (requestHandle && net::QueryContentLength(requestHandle, buffer, kReadBufferSize)) {
-      total = std::strtoll(buffer, nullptr, 10);
-    }
-    if (total < 0) total = 0;  // unreadable, like a missing length
+    const int64_t total = requestHandle ? ResourceLength(buffer, kReadBufferSize) : 0;
     if (total == 0) {
       pass.buffer.reset();
       if (internetHandle.load() && running) WarnAndEnd(kServerUnreachable, -11);
@@ -283,6 +304,7 @@ void cHttp::OnExecute() {
     if (total == startOffset) {
       CloseHandles();
       pass.buffer.reset();
+      whole_ = true;
       OnFinish(startOffset, doneSize);
       return;
     }
@@ -295,7 +317,7 @@ void cHttp::OnExecute() {
       if (requestHandle) {
         const Answer answer = CheckAnswer(startOffset);
         if (answer == Answer::kRefused) {
-          Drop(pass);
+          ReleasePass(pass);
           return;
         }
         // The server sent the whole resource: the file starts again, rather
@@ -334,6 +356,12 @@ void cHttp::OnExecute() {
         }
         platform::SleepMs(kPollMs);
         Warn(kReadsFailed);
+        // The fetch of a document runs on the user-interface thread, which
+        // must not wait out one stalled connection after another.
+        if (!resume) {
+          ReleasePass(pass);
+          return;
+        }
         n = 0;
       }
       if (n == 0 && running) break;  // the response ended early
@@ -349,11 +377,15 @@ void cHttp::OnExecute() {
       counted = std::max(counted, end);
       doneSize = end;
       if (doneSize >= total || !running) {
+        whole_ = doneSize >= total;
         OnFinish(startOffset, doneSize);
         ReleasePass(pass);
         return;
       }
-      earlyEnds = 0;
+      // Only bytes past the furthest point reached are progress: a server
+      // that sends the same first bytes again and again (a whole body to
+      // every range, each cut short) must still run out of early ends.
+      if (fresh > 0) earlyEnds = 0;
     }
 
     if (++earlyEnds >= kEarlyEndsLimit) {
@@ -363,5 +395,9 @@ void cHttp::OnExecute() {
     ReleasePass(pass);
     AppendTransferLog(__DATE__ " " __TIME__, kEarlyEndLogLine);
     firstPass = false;
+    // A document continues after the bytes this fetch has written, as a
+    // file continues after the bytes on disk: starting again from byte 0
+    // would meet the same early end every time.
+    if (!resume) startOffset = doneSize;
   }
 }

@@ -27,8 +27,14 @@ class cHttp : public cThread {
   // File mode: resumes after the bytes already in `localPath`; returns at once.
   void DownloadFile(const char* sourceUrl, const char* localPath);
   // Resource mode: fetches from byte 0 on the calling thread; returns the
-  // number of bytes written, 0 when nothing could be fetched.
+  // number of bytes written, 0 unless the whole resource was fetched.
   int64_t DownloadResource(const char* sourceUrl, const char* localPath);
+
+  // Whether the last transfer ended with the whole file on disk: it reached
+  // the resource's full length, or found the file complete. False while it
+  // runs, and after a refusal, a failure or a stop. Any thread may ask; the
+  // owner of a file-mode transfer asks once it has seen `running` at 0.
+  bool IsWhole() const { return whole_; }
 
   // The number of transfers to run at once; sets the process-wide limit.
   static int GetMaxConnections();
@@ -55,6 +61,10 @@ class cHttp : public cThread {
   // Copies the arguments; false, after telling the player, when one does not
   // fit (a cut URL or path would fetch or write the wrong file).
   bool TakeArguments(const char* operation, const char* sourceUrl, const char* localPath);
+  // The resource's full length from the response on requestHandle: the
+  // total of a 206's Content-Range (a server may answer a range with part of
+  // it), else the Content-Length. 0 when there is no readable Content-Length.
+  int64_t ResourceLength(char* buffer, uint32_t capacity);
   // Whether the response on requestHandle may be written at `offset`: an
   // error status, a compressed body or a range that starts elsewhere is
   // refused (the player is told); a whole body where a range was asked for
@@ -63,12 +73,11 @@ class cHttp : public cThread {
   // Frees the buffer, closes the file and both handles.
   void ReleasePass(Pass& pass);
   void CloseHandles();
-  // Ends a failed transfer: releases the pass, no hook is called.
-  void Drop(Pass& pass);
-  // Tells the player, then Drop().
+  // Ends a failed transfer: tells the player, releases the pass, no hook is
+  // called.
   void Abandon(Pass& pass, const char* text);
 
-  // Set when a transfer ends on a failure that leaves nothing usable; a
-  // resource fetch then reports 0 bytes.
-  bool failed_;
+  // Set only where a transfer ends with the whole file; cleared when one
+  // begins. Atomic: the download manager reads it from its own thread.
+  std::atomic<bool> whole_;
 };

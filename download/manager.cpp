@@ -55,7 +55,10 @@ cMgrDownloader::cMgrDownloader()
       fileCount(0),
       startTick(0),
       completed(0),
-      workers(nullptr) {}
+      workers(nullptr),
+      missingFiles_(0) {
+  for (char* name : missingNames_) name[0] = 0;
+}
 
 cMgrDownloader::~cMgrDownloader() {
   Stop();
@@ -72,13 +75,36 @@ cMgrDownloader::~cMgrDownloader() {
 
 void cMgrDownloader::OnExecute() {
   completed = 0;
+  missingFiles_ = 0;
   const bool ranThrough = DoDownloadFile();
   cMainWindowLink* window = MainWindowLink();
   // A stopped run, or one that could not read its manifest, has not completed.
   if (!ranThrough || !window || !running) return;
   window->ShowFinalFigures();
+  // Launch over a client with files missing would start a broken game.
+  if (missingFiles_ > 0) {
+    window->ShowDownloadIncomplete(missingFiles_, missingNames_[0]);
+    return;
+  }
   completed = 1;
   window->ShowDownloadFinished();
+}
+
+const char* cMgrDownloader::MissingFile(int index) const {
+  if (index < 0 || index >= kMissingNamesKept || index >= missingFiles_) return nullptr;
+  return missingNames_[index];
+}
+
+void cMgrDownloader::CountMissingFiles(const ManifestSummary& summary) {
+  int missing = 0;
+  for (int i = 0; i < fileCount; ++i) {
+    if (workers[i].IsWhole()) continue;
+    if (missing < kMissingNamesKept) {
+      const char* name = ReadManifestEntry(summary, i).name;
+      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%s", name ? name : "(no Name)");
+    }
+    missingFiles_ = ++missing;
+  }
 }
 
 bool cMgrDownloader::DoDownloadFile() {
@@ -142,6 +168,7 @@ bool cMgrDownloader::DoDownloadFile() {
       ++i;
     }
   }
+  if (running) CountMissingFiles(summary);
 
   delete[] slots;
   manifest.Release();

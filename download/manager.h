@@ -25,6 +25,16 @@ class cMgrDownloader : public cThread {
   // A transfer wrote `bytes` more bytes.
   void OnReceived(int bytes);
 
+  // The entries of the last run that ended without their whole file (a
+  // failed or refused transfer, an entry that was never started), counted
+  // once every transfer has ended; a stopped run counts none. Read them after
+  // the run's thread has ended, or on that thread.
+  int MissingFiles() const { return missingFiles_; }
+  // The names of the first kMissingNamesKept of them, in manifest order;
+  // null beyond.
+  const char* MissingFile(int index) const;
+  static constexpr int kMissingNamesKept = 5;
+
   // Written by the manager's thread before the first transfer starts, read
   // by the user interface at any time: atomics, so no reading is ever torn.
   std::atomic<int64_t> totalSize;
@@ -39,4 +49,11 @@ class cMgrDownloader : public cThread {
  private:
   // Checks entry `index` and starts its transfer; a refused entry is not started.
   void StartEntry(const ManifestSummary& summary, int index);
+  // Counts the entries whose transfer did not end whole, keeping the first
+  // names: the manifest is released when the run ends.
+  void CountMissingFiles(const ManifestSummary& summary);
+
+  // Atomic: a name is written before the count that covers it.
+  std::atomic<int> missingFiles_;
+  char missingNames_[kMissingNamesKept][260];
 };

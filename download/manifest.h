@@ -20,8 +20,9 @@ struct ManifestSummary {
 
 // One "FileList" entry.
 struct ManifestEntry {
-  const char* name;  // "Name"; points into the document, null when missing
-  int64_t size;      // "Size"; not used to decide completion
+  const char* name;    // "Name"; points into the document, null when missing
+  int64_t size;        // "Size"; not used to decide completion
+  const char* sha256;  // "SHA256", the file's digest in hexadecimal; null when missing
 };
 
 enum class ManifestProblem {

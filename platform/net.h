@@ -8,6 +8,10 @@
 // requests: the call fails and returns, and every later call on those
 // requests fails. The requests must still be closed by their owner; each
 // handle is closed exactly once.
+//
+// No call waits for the server without a limit: a connect, a send, or a wait
+// for response bytes that takes longer than the timeout (SetTimeout) fails,
+// and every later call on that request then fails at once.
 
 #include <cstdint>
 
@@ -29,13 +33,29 @@ enum Option : uint32_t {
   kMaxConnsPer10Server = 74,    // INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER
 };
 
-// InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, no proxy, no bypass, 0).
-// `agent` is sent as the User-Agent. Null on failure.
+// 30 seconds without a byte: a server that holds a connection open and sends
+// nothing would otherwise stop a transfer for good (WinINet under Wine has no
+// receive timeout of its own, and our Linux client none either).
+constexpr uint32_t kDefaultTimeoutMs = 30000;
+
+// The process-wide limit, in milliseconds, on a connect, a send, and every
+// wait for response bytes (the head, QueryDataAvailable, Read). Read when a
+// session is opened, so it applies to the sessions opened after the call. 0
+// restores the default.
+void SetTimeout(uint32_t milliseconds);
+uint32_t Timeout();
+
+// InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, no proxy, no bypass, 0),
+// with the connect, send and receive timeouts set to Timeout(). `agent` is
+// sent as the User-Agent. Null on failure.
 Handle OpenSession(const char* agent);
 
 // InternetOpenUrlA: sends a GET for `url` ("http://host[:port]/path") with the
 // extra request headers `headers` ("Name:value\r\n" lines, `headersLength`
-// bytes) and returns once the response head has arrived. Null on failure.
+// bytes) and returns once the response head has arrived. Null on failure,
+// also when the head did not come within the timeout. (On Windows the same
+// request goes out through InternetConnectA, HttpOpenRequestA and
+// HttpSendRequestA: only that way do the timeouts reach it under Wine.)
 Handle OpenUrl(Handle session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags);
 
 // The response's status code (200, 206, 404...). False when unknown.
@@ -51,13 +71,14 @@ bool QueryHeader(Handle request, const char* name, char* buffer, uint32_t capaci
 
 // InternetQueryDataAvailable: waits until body data is there or the body has
 // ended, then gives the number of bytes a read can take at once (0 at the
-// end). False when the connection failed or the session was closed.
+// end). False when the connection failed, no byte came within the timeout,
+// or the session was closed.
 bool QueryDataAvailable(Handle request, uint32_t* bytes);
 
 // InternetReadFile: reads up to `size` bytes of the body, waiting until the
 // buffer is full or the body has ended. `*bytesRead` is 0 at the end of the
-// body, also when the server ended it early. False when the connection failed
-// or the session was closed.
+// body, also when the server ended it early. False when the connection failed,
+// a wait for bytes passed the timeout, or the session was closed.
 bool Read(Handle request, void* buffer, uint32_t size, uint32_t* bytesRead);
 
 // InternetCloseHandle, for a session or a request.

@@ -3,7 +3,9 @@
 // request, closed with it; bodies are framed by Content-Length or by the end
 // of the connection. Chunked bodies are not decoded (reads of them fail): such
 // a response has no Content-Length, and the transfer cannot use it anyway.
-// Interim (1xx) responses and redirects are not followed.
+// Interim (1xx) responses and redirects are not followed. Every wait on the
+// server is bounded by the session's timeout: the socket's SO_SNDTIMEO (which
+// Linux applies to connect too) and SO_RCVTIMEO, and poll's time-out.
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -11,11 +13,13 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +49,7 @@ struct Session : Record {
   static constexpr Kind kKind = Kind::kSession;
   Session() : Record(kKind) {}
   std::string agent;
+  uint32_t timeoutMs = kDefaultTimeoutMs;
   std::atomic<bool> closed{false};
   std::mutex lock;
   std::vector<int> sockets;
@@ -125,6 +130,14 @@ ssize_t Receive(int socket, void* buffer, size_t size) {
   }
 }
 
+// Bounds every blocking send and receive on `socket`, and its connect.
+void SetTimeouts(int socket, uint32_t milliseconds) {
+  const timeval limit{static_cast<time_t>(milliseconds / 1000),
+                      static_cast<suseconds_t>(milliseconds % 1000) * 1000};
+  setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+}
+
 // Opens a socket registered with the session (so a close of the session can
 // shut it down) and connects it. -1 on failure.
 int Connect(Session& session, const ParsedUrl& url) {
@@ -137,6 +150,7 @@ int Connect(Session& session, const ParsedUrl& url) {
   for (addrinfo* address = addresses; address && connected < 0; address = address->ai_next) {
     const int s = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
     if (s < 0) continue;
+    SetTimeouts(s, session.timeoutMs);
     {
       std::lock_guard<std::mutex> guard(session.lock);
       if (session.closed) {
@@ -285,6 +299,7 @@ bool Ended(Request& request, ssize_t received) {
 Handle OpenSession(const char* agent) {
   auto session = std::make_shared<Session>();
   session->agent = agent ? agent : "";
+  session->timeoutMs = Timeout();
   return Handles().Add(std::move(session));
 }
 
@@ -331,9 +346,12 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
   }
   if (request->ended) return true;
   pollfd waiting{request->socket, POLLIN, 0};
-  while (poll(&waiting, 1, -1) < 0) {
+  const int limit = static_cast<int>(std::min<uint32_t>(request->session->timeoutMs, INT_MAX));
+  int ready;
+  while ((ready = poll(&waiting, 1, limit)) < 0) {
     if (errno != EINTR) return Fail(*request);
   }
+  if (ready == 0) return Fail(*request);  // nothing within the timeout
   if (request->session->closed) return Fail(*request);
   int pending = 0;
   if (ioctl(request->socket, FIONREAD, &pending) != 0) return Fail(*request);

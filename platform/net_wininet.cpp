@@ -3,14 +3,25 @@
 // closed: a request closed afterwards by its owner would close a stale (or
 // reused) HINTERNET. Closing a session closes its requests' HINTERNETs itself,
 // once, and marks them, so the owner's close then only drops the record.
+//
+// A request is opened as InternetOpenUrlA opens it (InternetConnectA,
+// HttpOpenRequestA with "*/*", the caller's headers added, HttpSendRequestA),
+// but by hand, so that the timeouts can be set on the request before it is
+// sent: Wine's WinINet gives the requests of InternetOpenUrlA no receive
+// timeout whatever the session says, and applies a request's own only when it
+// reads the response head (the socket keeps it for the body). A timed-out read
+// there fails once and then reads as the end of the body, so a failed request
+// is marked and every later call on it fails at once.
 
 #include <windows.h>
 #include <wininet.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/net.h"
@@ -31,6 +42,7 @@ struct Session : Record {
   Session() : Record(kKind) {}
   std::mutex lock;
   HINTERNET internet = nullptr;
+  DWORD timeoutMs = kDefaultTimeoutMs;
   bool closed = false;
   std::vector<Request*> requests;
 };
@@ -39,11 +51,68 @@ struct Request : Record {
   static constexpr Kind kKind = Kind::kRequest;
   Request() : Record(kKind) {}
   std::shared_ptr<Session> session;
+  HINTERNET connection = nullptr;  // from InternetConnectA; closed with the request
   // Used without the lock by the calls below: WinINet fails a call on a
   // handle that another thread has closed, which is what breaks it off.
   HINTERNET internet = nullptr;
   bool closedBySession = false;
+  std::atomic<bool> failed{false};  // a call failed: every later one fails
 };
+
+// The three limits WinINet knows, on a session, a connection or a request.
+void SetTimeouts(HINTERNET handle, DWORD milliseconds) {
+  for (DWORD option :
+       {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
+  }
+}
+
+// Closes a request's handles, innermost first. The session's lock is held.
+void CloseRequestHandles(Request& request) {
+  InternetCloseHandle(request.internet);
+  InternetCloseHandle(request.connection);
+}
+
+// Takes a request off its session's list and closes its handles, unless the
+// session has closed them already.
+bool ReleaseRequest(Request& request) {
+  std::lock_guard<std::mutex> guard(request.session->lock);
+  auto& requests = request.session->requests;
+  requests.erase(std::remove(requests.begin(), requests.end(), &request), requests.end());
+  if (request.closedBySession) return true;
+  const bool closed = InternetCloseHandle(request.internet) != FALSE;
+  InternetCloseHandle(request.connection);
+  return closed;
+}
+
+// The parts of an http or https URL that a connection and a request take.
+struct UrlParts {
+  char host[INTERNET_MAX_HOST_NAME_LENGTH];
+  INTERNET_PORT port = 0;
+  bool secure = false;
+  std::string target;  // path and query, without a fragment
+};
+
+bool SplitUrl(const char* url, UrlParts* parts) {
+  char path[2048];
+  char extra[2048];
+  URL_COMPONENTSA components{};
+  components.dwStructSize = sizeof components;
+  components.lpszHostName = parts->host;
+  components.dwHostNameLength = sizeof parts->host;
+  components.lpszUrlPath = path;
+  components.dwUrlPathLength = sizeof path;
+  components.lpszExtraInfo = extra;
+  components.dwExtraInfoLength = sizeof extra;
+  if (!url || !InternetCrackUrlA(url, 0, 0, &components)) return false;
+  if (components.nScheme != INTERNET_SCHEME_HTTP && components.nScheme != INTERNET_SCHEME_HTTPS) return false;
+  parts->port = components.nPort;
+  parts->secure = components.nScheme == INTERNET_SCHEME_HTTPS;
+  parts->target = std::string(path) + extra;
+  parts->target.erase(std::min(parts->target.find('#'), parts->target.size()));
+  if (parts->target.empty()) parts->target = "/";
+  return true;
+}
 
 bool QueryText(Handle handle, DWORD query, const char* name, char* buffer, uint32_t capacity) {
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
@@ -68,30 +137,53 @@ Handle OpenSession(const char* agent) {
   if (!internet) return nullptr;
   auto session = std::make_shared<Session>();
   session->internet = internet;
+  session->timeoutMs = Timeout();
+  // Windows hands these down to the session's requests; Wine only the
+  // connect timeout (the requests get theirs in OpenUrl).
+  SetTimeouts(internet, session->timeoutMs);
   return Handles().Add(std::move(session));
 }
 
 Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
   const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
-  if (!session) return nullptr;
-  HINTERNET internet;
-  {
-    std::lock_guard<std::mutex> guard(session->lock);
-    if (session->closed) return nullptr;
-    internet = session->internet;
-  }
-  // Blocks until the response head is in; a close of the session fails it.
-  HINTERNET opened = InternetOpenUrlA(internet, url, headers, headersLength, flags, 0);
-  if (!opened) return nullptr;
+  UrlParts parts;
+  if (!session || !SplitUrl(url, &parts)) return nullptr;
   auto request = std::make_shared<Request>();
   request->session = session;
-  request->internet = opened;
-  std::lock_guard<std::mutex> guard(session->lock);
-  if (session->closed) {
-    InternetCloseHandle(opened);
+  {
+    // None of these waits for the network. The request is on the session's
+    // list before it is sent, so that a close of the session breaks it off.
+    std::lock_guard<std::mutex> guard(session->lock);
+    if (session->closed) return nullptr;
+    request->connection =
+        InternetConnectA(session->internet, parts.host, parts.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    if (!request->connection) return nullptr;
+    const char* acceptTypes[] = {"*/*", nullptr};
+    request->internet = HttpOpenRequestA(request->connection, "GET", parts.target.c_str(), nullptr, nullptr,
+                                         acceptTypes, flags | (parts.secure ? INTERNET_FLAG_SECURE : 0), 0);
+    if (!request->internet) {
+      InternetCloseHandle(request->connection);
+      return nullptr;
+    }
+    SetTimeouts(request->internet, session->timeoutMs);
+    if (headers && headersLength &&
+        !HttpAddRequestHeadersA(request->internet, headers, headersLength, HTTP_ADDREQ_FLAG_ADD)) {
+      CloseRequestHandles(*request);
+      return nullptr;
+    }
+    session->requests.push_back(request.get());
+  }
+  // Blocks until the response head is in, or the timeout has passed.
+  const bool sent = HttpSendRequestA(request->internet, nullptr, 0, nullptr, 0) != FALSE;
+  bool closed;
+  {
+    std::lock_guard<std::mutex> guard(session->lock);
+    closed = session->closed;
+  }
+  if (!sent || closed) {
+    ReleaseRequest(*request);
     return nullptr;
   }
-  session->requests.push_back(request.get());
   return Handles().Add(std::move(request));
 }
 
@@ -117,9 +209,12 @@ bool QueryHeader(Handle handle, const char* name, char* buffer, uint32_t capacit
 
 bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
-  if (!request) return false;
+  if (!request || request->failed) return false;
   DWORD available = 0;
-  if (!InternetQueryDataAvailable(request->internet, &available, 0, 0)) return false;
+  if (!InternetQueryDataAvailable(request->internet, &available, 0, 0)) {
+    request->failed = true;
+    return false;
+  }
   *bytes = available;
   return true;
 }
@@ -127,9 +222,14 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
 bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
   *bytesRead = 0;
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
-  if (!request) return false;
+  if (!request || request->failed) return false;
   DWORD read = 0;
-  if (!InternetReadFile(request->internet, buffer, size, &read)) return false;
+  // A failed read may have taken some bytes (Wine's does): they are dropped,
+  // and the transfer fetches them again from the bytes on disk.
+  if (!InternetReadFile(request->internet, buffer, size, &read)) {
+    request->failed = true;
+    return false;
+  }
   *bytesRead = read;
   return true;
 }
@@ -137,18 +237,12 @@ bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
 bool Close(Handle handle) {
   const std::shared_ptr<Record> record = Handles().Remove(handle);
   if (!record) return false;
-  if (record->kind == Record::Kind::kRequest) {
-    auto& request = static_cast<Request&>(*record);
-    std::lock_guard<std::mutex> guard(request.session->lock);
-    auto& requests = request.session->requests;
-    requests.erase(std::remove(requests.begin(), requests.end(), &request), requests.end());
-    return request.closedBySession || InternetCloseHandle(request.internet) != FALSE;
-  }
+  if (record->kind == Record::Kind::kRequest) return ReleaseRequest(static_cast<Request&>(*record));
   auto& session = static_cast<Session&>(*record);
   std::lock_guard<std::mutex> guard(session.lock);
   session.closed = true;
   for (Request* request : session.requests) {
-    InternetCloseHandle(request->internet);
+    CloseRequestHandles(*request);
     request->closedBySession = true;
   }
   session.requests.clear();

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake ninja-build g++ clang libclang-rt-14-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   # the Windows build
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   # running and driving the Windows build

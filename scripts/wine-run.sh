@@ -26,8 +26,10 @@
 # full code is printed as "wine-run: exit code N" on stderr (and written to
 # WINE_RUN_EXIT_FILE); the status is its low byte, e.g. -1 -> 255, -34 -> 222,
 # -13 -> 243, except that a non-zero code whose low byte is 0 (256, -256)
-# gives 1, so a failure never reads as success. With --shell the status is the
-# command's own.
+# gives 1, so a failure never reads as success. A program ended by a signal
+# (Wine itself reports exit code 0 for it) is reported as "wine-run: killed by
+# signal N" and counts as the code 128 + N (137 for SIGKILL). With --shell the
+# status is the command's own.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -132,14 +134,25 @@ fi
 program=$1
 shift
 [[ -f $program ]] && program="Z:$(realpath "$program" | tr '/' '\\')"
+# The name Wine gives the program's Linux process.
+program_name=${program##*[/\\]}
+[[ $program_name == *.* ]] || program_name+=.exe
 
 set +e
 if [[ -f $WINE_RUN_PROBE ]]; then
-  # The probe starts the program, waits for it and writes its full 32-bit code.
+  # The probe starts the program, waits for it and writes its full 32-bit code;
+  # the watch reports a signal that ended the program's Linux process.
   code_file=$(mktemp)
-  wine "$WINE_RUN_PROBE" run "Z:$(tr '/' '\\' <<<"$code_file")" "$program" "$@"
+  signal_file=$(mktemp)
+  /usr/bin/python3 "$here/wine-signal-watch.py" "$program_name" "$signal_file" \
+    wine "$WINE_RUN_PROBE" run "Z:$(tr '/' '\\' <<<"$code_file")" "$program" "$@"
   code=$(tr -d "\r\n" <"$code_file")
-  rm -f "$code_file"
+  signal=$(tr -d "\r\n" <"$signal_file")
+  rm -f "$code_file" "$signal_file"
+  if [[ -n $signal ]]; then
+    echo "wine-run: killed by signal $signal" >&2
+    code=$((128 + signal))
+  fi
   [[ -n $code ]] || { echo "wine-run: the program's exit code was not reported" >&2; exit 125; }
 else
   wine "$program" "$@"

@@ -114,13 +114,12 @@ void cWinDownloadInfo::Paint() {
     const WideChar* values[kPanelItemCount] = {remainingText, elapsedText, receivedText, totalText};
     if (textFormat && tagBrush && valueBrush) {
       for (int i = 0; i < kPanelItemCount; ++i) {
-        target->DrawText(labelTexts[i], static_cast<UINT32>(wcslen(labelTexts[i])), textFormat.Get(),
-                         ToD2D(labelRects[i]), tagBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NO_SNAP,
-                         DWRITE_MEASURING_MODE_NATURAL);
+        DrawWholeText(target, labelTexts[i], textFormat.Get(), labelRects[i], tagBrush.Get(),
+                      D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
       }
       for (int i = 0; i < kPanelItemCount; ++i) {
-        target->DrawText(values[i], static_cast<UINT32>(wcslen(values[i])), textFormat.Get(), ToD2D(valueRects[i]),
-                         valueBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NO_SNAP, DWRITE_MEASURING_MODE_NATURAL);
+        DrawWholeText(target, values[i], textFormat.Get(), valueRects[i], valueBrush.Get(),
+                      D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
       }
     }
   }
@@ -139,10 +138,7 @@ LRESULT cWinDownloadInfo::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
       Paint();
       return 0;
     case WM_NCHITTEST:
-      // Pressing on the panel drags the main window, as its caption would;
-      // only while the button is down (see the progress bar).
-      if (GetAsyncKeyState(VK_LBUTTON) < 0) SendMessageA(parentHwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
-      return HTCLIENT;
+      return DragParentOnHitTest(lParam);  // pressing on the panel drags the main window
     case WM_TIMER:
       OnTick();
       return 0;

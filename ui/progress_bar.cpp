@@ -89,11 +89,9 @@ void cProgressBar::Paint() {
     if (fgBrush) target->FillRectangle(ToD2D(fillRect), fgBrush.Get());
     if (drawRateText && textFormat && textBrush) {
       textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-      target->DrawText(rateText, static_cast<UINT32>(wcslen(rateText)), textFormat.Get(), ToD2D(rateRect),
-                       textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+      DrawWholeText(target, rateText, textFormat.Get(), rateRect, textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
       textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_TRAILING);
-      target->DrawText(speedText, static_cast<UINT32>(wcslen(speedText)), textFormat.Get(), ToD2D(speedRect),
-                       textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+      DrawWholeText(target, speedText, textFormat.Get(), speedRect, textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
     }
   }
   EndPainting(&paint, target);
@@ -109,11 +107,7 @@ LRESULT cProgressBar::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
       Paint();
       return 0;
     case WM_NCHITTEST:
-      // Pressing on the bar drags the main window, as its caption would. Only
-      // while the button is down: under Wine a mere hover would otherwise
-      // start the move loop, and the window would follow the pointer.
-      if (GetAsyncKeyState(VK_LBUTTON) < 0) SendMessageA(parentHwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
-      return HTCLIENT;
+      return DragParentOnHitTest(lParam);  // pressing on the bar drags the main window
   }
   return 0;
 }

@@ -49,6 +49,12 @@ D2D1_COLOR_F ColorFromRgb(int32_t rgb, float alpha) {
 
 D2D1_RECT_F ToD2D(const RectF& rect) { return D2D1::RectF(rect.left, rect.top, rect.right, rect.bottom); }
 
+void DrawWholeText(ID2D1RenderTarget* target, const WideChar* text, IDWriteTextFormat* format, const RectF& rect,
+                   ID2D1Brush* brush, D2D1_DRAW_TEXT_OPTIONS options) {
+  target->DrawText(text, static_cast<UINT32>(wcslen(text)), format, ToD2D(rect), brush, options,
+                   DWRITE_MEASURING_MODE_NATURAL);
+}
+
 cWindow::cWindow() : hwnd(nullptr), parentHwnd(nullptr), x(0), y(0), width(0), height(0) {
   if (windowCount == 0) {
     CoInitialize(nullptr);
@@ -132,6 +138,11 @@ ComPtr<ID2D1SolidColorBrush> cWindow::MakeBrush(int32_t rgb, float alpha) {
     target->CreateSolidColorBrush(ColorFromRgb(rgb, alpha), brush.GetAddressOf());
   }
   return brush;
+}
+
+LRESULT cWindow::DragParentOnHitTest(LPARAM screenPoint) {
+  if (GetAsyncKeyState(VK_LBUTTON) < 0) SendMessageA(parentHwnd, WM_NCLBUTTONDOWN, HTCAPTION, screenPoint);
+  return HTCLIENT;
 }
 
 ID2D1RenderTarget* cWindow::BeginPainting(PAINTSTRUCT* paint) {

@@ -74,6 +74,12 @@ class cWindow {
   int width, height;
 
  protected:
+  // The hit test of a child that the player drags the main window by: the
+  // parent is told its caption was pressed, so the system moves it. Only
+  // while the left button is down: under Wine a mere hover would otherwise
+  // start the move loop, and the window would follow the pointer.
+  LRESULT DragParentOnHitTest(LPARAM screenPoint);
+
   // Drops the bitmaps and brushes made on the render target; they are made
   // again on the next use. Each window holds its own.
   virtual void DiscardDeviceResources() {}
@@ -88,6 +94,10 @@ class cWindow {
  private:
   ComPtr<ID2D1DCRenderTarget> renderTarget;
 };
+
+// Draws the whole zero-terminated `text` in `rect`, natural measuring.
+void DrawWholeText(ID2D1RenderTarget* target, const WideChar* text, IDWriteTextFormat* format, const RectF& rect,
+                   ID2D1Brush* brush, D2D1_DRAW_TEXT_OPTIONS options);
 
 // The Direct2D colour of 0xRRGGBB at `alpha`.
 D2D1_COLOR_F ColorFromRgb(int32_t rgb, float alpha);

@@ -27,6 +27,7 @@ class cRepaintCounter : public cMainWindowLink {
   void RequestRepaint() override { ++repaints; }
   void ShowFinalFigures() override {}
   void ShowDownloadFinished() override {}
+  void ShowDownloadIncomplete(int, const char*) override {}
   int repaints = 0;
 };
 

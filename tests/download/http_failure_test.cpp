@@ -7,6 +7,9 @@
 #include <wininet.h>
 #endif
 
+#include <atomic>
+#include <thread>
+
 #include "download/downloaders.h"
 #include "tests/download/http_fixture.h"
 
@@ -41,6 +44,23 @@ TEST_F(HttpFailureDeathTest, NineEmptyEarlyEndsInARowEndTheProcess) {
       ::testing::ExitedWithCode(ExitCodeSeen(-9)), "message box \\[downloader test\\] cHttp::OnExecute :: network error \\(-9\\)");
 }
 
+// A server that ignores ranges and cuts every body short sends the same first
+// bytes again and again: that is no progress, so the early ends run out.
+TEST_F(HttpFailureDeathTest, WholeBodiesCutShortAgainAndAgainEndTheProcess) {
+  server_.AddFile(kFilePath, PatternBytes(200000));
+  cHttpTestServer::Fault sameStart;
+  sameStart.ignoreRange = true;
+  sameStart.endAfter = 1000;
+  server_.SetFault(kFilePath, sameStart);
+  EXPECT_EXIT(
+      {
+        cRecordingHttp transfer;
+        transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+        if (!WaitUntilEnded(transfer, 60000)) platform::EndProcess(3);
+      },
+      ::testing::ExitedWithCode(ExitCodeSeen(-9)), "cHttp::OnExecute :: network error \\(-9\\)");
+}
+
 TEST_F(HttpFailureDeathTest, NoContentLengthWithTheServerUpEndsTheProcess) {
   server_.AddFile(kFilePath, PatternBytes(5000));
   cHttpTestServer::Fault noLength;
@@ -72,6 +92,26 @@ TEST_F(HttpFailureDeathTest, UnreachableServerEndsTheProcess) {
         fetch.DownloadResource(url.c_str(), "file.json");
       },
       ::testing::ExitedWithCode(ExitCodeSeen(-11)), "Currently you are not able to reach the server.");
+}
+
+// A server that keeps every connection open and never sends a body byte: each
+// pass waits out the timeout once (about 1.3 s with the retries), and the ninth
+// such early end ends the process. Retries that each waited out the timeout
+// again would take some 100 s.
+TEST_F(HttpFailureDeathTest, ServerThatStaysStalledEndsTheProcessInsteadOfHanging) {
+  cShortNetTimeout shortTimeout(1000);
+  server_.AddFile(kFilePath, PatternBytes(200000));
+  cHttpTestServer::Fault stall;
+  stall.stallAfter = 0;
+  server_.SetFault(kFilePath, stall);
+  EXPECT_EXIT(
+      {
+        cRecordingHttp transfer;
+        transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+        // A hang shows as another exit code, not as a test that never ends.
+        if (!WaitUntilEnded(transfer, 60000)) platform::EndProcess(3);
+      },
+      ::testing::ExitedWithCode(ExitCodeSeen(-9)), "cHttp::OnExecute :: network error \\(-9\\)");
 }
 
 struct UnopenableCase {
@@ -266,6 +306,44 @@ INSTANTIATE_TEST_SUITE_P(Encodings, ContentEncodingTest,
                                            EncodingCase{"Brotli", "br", -1, true},
                                            EncodingCase{"Identity", "identity", 1000, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- A server that stops sending ---------------------------------------------
+
+// After the timeout a read fails like any failed read: the player is told, and
+// the transfer reconnects and resumes from the bytes on disk. A document fetch
+// (on the user-interface thread) instead ends there, with nothing fetched.
+TEST_F(HttpFailureTest, StallMidBodyTimesOutThenTheFileResumesAndADocumentFetchEnds) {
+  cShortNetTimeout shortTimeout(1000);
+  const std::string content = PatternBytes(5 * kMiB / 2);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault stall;
+  stall.stallAfter = 300000;
+  stall.times = 1;
+  server_.SetFault(kFilePath, stall);
+
+  cRecordingHttp transfer;
+  transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+  ASSERT_TRUE(WaitUntilEnded(transfer, 60000));
+  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
+  EXPECT_TRUE(transfer.IsWhole());
+  EXPECT_EQ(transfer.starts, std::vector<int64_t>{0});
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"cHttp::OnExecute :: network error (-5)"});
+
+  server_.SetFault(kFilePath, stall);
+  // Were the fetch to hang, the held connection is reset after 30 s.
+  std::atomic<bool> fetched{false};
+  std::thread breaker([&] {
+    for (int waited = 0; !fetched && waited < 30000; waited += 10) platform::SleepMs(10);
+    if (!fetched) server_.ResetStalls();
+  });
+  const uint32_t began = platform::TickCount();
+  cResDownloader fetch;
+  EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json"), 0);
+  fetched = true;
+  breaker.join();
+  EXPECT_LT(platform::TickCount() - began, 20000u) << "one timeout, no reconnect";
+  EXPECT_EQ(boxes_.Count("cHttp::OnExecute :: network error (-5)"), 2);
+}
 
 #ifdef _WIN32
 // Wine's Z: drive is the Linux root.

@@ -15,6 +15,7 @@
 
 #include "app/app.h"
 #include "download/http.h"
+#include "platform/net.h"
 #include "platform/system.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/message_boxes.h"
@@ -59,6 +60,14 @@ inline bool WaitUntilEnded(cThread& thread, int timeoutMs = 120000) {
   thread.Stop();
   return true;
 }
+
+// A short network timeout for one test (a stall then costs seconds, not
+// half a minute); the default comes back after it.
+class cShortNetTimeout {
+ public:
+  explicit cShortNetTimeout(uint32_t milliseconds) { net::SetTimeout(milliseconds); }
+  ~cShortNetTimeout() { net::SetTimeout(0); }
+};
 
 // Exit codes as a parent process sees them: Windows keeps all 32 bits, Linux
 // only the low byte.

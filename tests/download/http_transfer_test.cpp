@@ -115,6 +115,32 @@ TEST_F(HttpTransferTest, ResourceModeStartsFromByteZeroAndTruncates) {
   EXPECT_EQ(requests[0].Header("Range"), "bytes=0-");
 }
 
+// A server may answer an open range with a part of it ("206", "bytes
+// 0-99999/350000", 100000 bytes): the length is the Content-Range's total, and
+// the part's end is an early end, resumed like any other. On the first
+// request and on a resumed one; a document fetch the same way.
+TEST_F(HttpTransferTest, PartialAnswersToARangeAreResumedToTheWholeFile) {
+  const std::string content = PatternBytes(350000);
+  server_.AddFile(kFilePath, content);
+  cHttpTestServer::Fault part;
+  part.rangeLimit = 100000;
+  server_.SetFault(kFilePath, part);
+  for (const int64_t local : {0, 150000}) {
+    ASSERT_TRUE(WriteWholeFile("a.pak", content.substr(0, local)));
+    cRecordingHttp transfer;
+    transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
+    ASSERT_TRUE(WaitUntilEnded(transfer));
+    EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content)) << local;
+    EXPECT_TRUE(transfer.IsWhole());
+    EXPECT_EQ(transfer.starts, std::vector<int64_t>{local});
+    EXPECT_EQ(transfer.received, 350000 - local);
+  }
+  cRecordingHttp fetch;
+  EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json"), 350000);
+  EXPECT_TRUE(SameBytes(ReadWholeFile("file.json"), content));
+  EXPECT_TRUE(boxes_.Texts().empty());
+}
+
 struct ChunkCase {
   const char* name;
   int64_t size;
@@ -304,7 +330,9 @@ TEST_F(HttpTransferTest, ConnectionResetMidBodyIsRetriedThenReconnected) {
 #endif
 }
 
-TEST_F(HttpTransferTest, ResourceModeRefetchesFromZeroAfterAnEarlyEnd) {
+// A document goes on after the bytes this fetch has written, like a file
+// after the bytes on disk.
+TEST_F(HttpTransferTest, ResourceModeContinuesAfterAnEarlyEnd) {
   const std::string content = PatternBytes(500000);
   server_.AddFile("/file.json", content);
   cHttpTestServer::Fault cut;
@@ -315,8 +343,9 @@ TEST_F(HttpTransferTest, ResourceModeRefetchesFromZeroAfterAnEarlyEnd) {
   EXPECT_EQ(fetch.DownloadResource(server_.Url("/file.json").c_str(), "file.json"), 500000);
   EXPECT_TRUE(SameBytes(ReadWholeFile("file.json"), content));
   const auto requests = server_.Requests();
-  ASSERT_EQ(requests.size(), 2u);
+  ASSERT_EQ(requests.size(), 3u) << "the cut request, then the length and the rest";
   EXPECT_EQ(requests[1].Header("Range"), "bytes=0-");
+  EXPECT_EQ(requests[2].Header("Range"), "bytes=100000-");
 }
 
 TEST_F(HttpTransferTest, PathsCreateTheirFoldersFirst) {

@@ -21,6 +21,10 @@ void cRecordingWindow::ShowDownloadFinished() {
   ++finished;
 }
 
+void cRecordingWindow::ShowDownloadIncomplete(int missingFiles, const char* firstMissing) {
+  incomplete = std::to_string(missingFiles) + " missing, first " + firstMissing;
+}
+
 void ManagerTest::SetUp() {
   fs::create_directories(temp.PathOf("work"));
   fs::create_directories(temp.PathOf("download"));

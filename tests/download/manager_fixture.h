@@ -27,9 +27,12 @@ class cRecordingWindow : public cMainWindowLink {
   void RequestRepaint() override {}
   void ShowFinalFigures() override;
   void ShowDownloadFinished() override;
+  void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override;
 
   std::atomic<int> finalFigures{0};
   std::atomic<int> finished{0};
+  // "N missing, first NAME"; read it once the run has ended.
+  std::string incomplete;
   std::atomic<bool> runningAtFinalFigures{false};
   std::atomic<int> completedAtFinalFigures{-1};
   std::atomic<int> completedAtFinished{-1};

@@ -47,7 +47,14 @@ TEST_F(HostileManifestTest, NamesOutsideTheDownloadFolderAreRefusedAndNeverWritt
   EXPECT_FALSE(FileExists(temp.PathOf("escape.exe")));
   EXPECT_FALSE(FileExists(temp.PathOf("work/escape.exe")));
   EXPECT_STREQ(theApp->executableName, "") << "a refused name is never the launch target";
-  EXPECT_EQ(Manager()->completed, 1) << "the rest of the client completes";
+  // The rest of the client arrives, but the run is not complete: eight of its
+  // files are missing, the first five named.
+  EXPECT_EQ(Manager()->completed, 0);
+  EXPECT_EQ(window.finished, 0);
+  EXPECT_EQ(window.incomplete, "8 missing, first ../escape.exe");
+  EXPECT_EQ(Manager()->MissingFiles(), 8);
+  EXPECT_STREQ(Manager()->MissingFile(4), hostile[4].c_str());
+  EXPECT_EQ(Manager()->MissingFile(5), nullptr);
 }
 
 TEST_F(HostileManifestTest, TotalCountLargerThanTheListIsCutToTheList) {
@@ -117,7 +124,8 @@ TEST_F(HostileManifestTest, EntryWithoutANameIsRefusedAndTheRestArrives) {
   ASSERT_TRUE(WaitForRunEnd());
   ExpectClientDownloaded();
   EXPECT_EQ(boxes.Texts().size(), 1u);
-  EXPECT_EQ(Manager()->completed, 1);
+  EXPECT_EQ(Manager()->completed, 0);
+  EXPECT_EQ(window.incomplete, "1 missing, first (no Name)");
 }
 
 }  // namespace

@@ -185,6 +185,7 @@ class cSendingWindow : public cMainWindowLink {
     SendMessageA(window, WM_TIMER, 333, 0);
   }
   void ShowDownloadFinished() override {}
+  void ShowDownloadIncomplete(int, const char*) override {}
   HWND window;
   std::atomic<bool> entered{false};
 };

@@ -117,14 +117,15 @@ TEST_F(ManagerTest, PartlyDownloadedFilesAreResumedWithARange) {
   EXPECT_NE(LogText().find(" cMgrDownloader::OnStart 123456\n"), std::string::npos);
 }
 
-TEST_F(ManagerTest, AFileThatCannotBeOpenedFreesItsSlotAndTheRunCompletes) {
+TEST_F(ManagerTest, AFileThatCannotBeOpenedFreesItsSlotAndIsReportedMissing) {
   for (int i = 0; i < 6; ++i) Publish("f" + std::to_string(i) + ".bin", 1000 + i);
   WriteManifest();
   // A folder where the file should go: it cannot be opened for writing.
   fs::create_directories(DownloadPath("f0.bin"));
   StartRun();
   ASSERT_TRUE(WaitForRunEnd());
-  EXPECT_EQ(Manager()->completed, 1);
+  EXPECT_EQ(Manager()->completed, 0);
+  EXPECT_EQ(window.incomplete, "1 missing, first f0.bin");
   EXPECT_EQ(boxes.Count("cHttp::OnExecute :: file open error (-31)"), 1);
   published.erase("f0.bin");
   ExpectClientDownloaded();
@@ -145,7 +146,7 @@ TEST_F(ManagerTest, TooSmallATotalSizeShowsTheSizeErrorOnEveryLaterChunk) {
   ExpectClientDownloaded();
 }
 
-TEST_F(ManagerTest, BaseUrlWithoutItsSlashFailsEveryEntryAndTheRunCompletes) {
+TEST_F(ManagerTest, BaseUrlWithoutItsSlashFailsEveryEntryAndTheRunIsIncomplete) {
   Publish("a.exe", 10);
   Publish("b.bin", 10);
   Publish("c.bin", 10);
@@ -159,8 +160,9 @@ TEST_F(ManagerTest, BaseUrlWithoutItsSlashFailsEveryEntryAndTheRunCompletes) {
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_EQ(boxes.Count("cMgrDownloader::DoDownloadFile :: file.json URL format error"), 3);
   EXPECT_TRUE(server.Requests().empty());
-  EXPECT_EQ(Manager()->completed, 1);
-  EXPECT_EQ(window.finished, 1);
+  EXPECT_EQ(Manager()->completed, 0);
+  EXPECT_EQ(window.finished, 0);
+  EXPECT_EQ(window.incomplete, "3 missing, first a.exe");
   EXPECT_FALSE(FileExists(DownloadPath("a.exe")));
 }
 

@@ -353,6 +353,7 @@ void cHttpTestServer::Impl::Serve(Connection* connection) {
       if (ranged) {
         first = std::max<long long>(0, first + fault.rangeShift);
         if (last < 0 || last >= body.size) last = body.size - 1;
+        if (fault.rangeLimit > 0) last = std::min<long long>(last, first + fault.rangeLimit - 1);
         if (first >= body.size || first > last) {
           status = 416;
           length = 0;

@@ -35,6 +35,8 @@ class cHttpTestServer {
     bool omitContentLength = false;  // no Content-Length: the body ends with the connection
     bool ignoreRange = false;        // 200 with the whole body, whatever the Range
     int64_t rangeShift = 0;          // a 206 whose Content-Range starts this far from the asked start
+    int64_t rangeLimit = -1;         // a 206 with at most this many bytes of the range asked for (and
+                                     // a Content-Range that says so, with the whole length)
     std::string contentEncoding;     // sent as Content-Encoding (the body is not changed)
     int64_t endAfter = -1;           // close cleanly after this many body bytes
     int64_t resetAfter = -1;         // reset the connection after this many body bytes

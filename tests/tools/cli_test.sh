@@ -31,6 +31,14 @@ expect_status 0 "$tool" write "$work/client" --url http://127.0.0.1/c/ --output 
 grep -q 'version 1, 1 files, 4 bytes' "$work/out" || fail "no summary: $(cat "$work/out")"
 expect_status 0 "$tool" check "$work/file.json" --folder "$work/client"
 grep -q 'launch target: bin/game.exe' "$work/out" || fail "no launch target: $(cat "$work/out")"
+# Every file is pinned by its SHA-256, the same as sha256sum gives.
+grep -q "\"SHA256\" : \"$(printf game | sha256sum | cut -c1-64)\"" "$work/file.json" || fail "wrong SHA256"
+
+echo "-- a file changed after publishing, at the same size, is reported"
+printf 'gamf' >"$work/client/bin/game.exe"
+expect_status 1 "$tool" check "$work/file.json" --folder "$work/client"
+grep -q 'bin/game.exe" does not match its "SHA256"' "$work/out" || fail "the changed file is not named: $(cat "$work/out")"
+printf 'game' >"$work/client/bin/game.exe"
 
 : >"$work/client/empty.pak"
 cp "$work/file.json" "$work/before.json"

@@ -9,7 +9,7 @@ objdump=$2
 kind=$(file -b "$program")
 [[ $kind == "PE32 executable (GUI) Intel 80386"* ]] || { echo "FAIL: $kind"; exit 1; }
 
-system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|shell32|shlwapi|wininet|advapi32|comctl32|comdlg32|msvcrt|d2d1|dwrite|windowscodecs|uuid|ws2_32)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|shell32|shlwapi|wininet|advapi32|comctl32|comdlg32|msvcrt|d2d1|dwrite|windowscodecs|uuid|ws2_32|bcrypt)\.dll$'
 imports=$("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
 [[ -n $imports ]] || { echo "FAIL: no imports found"; exit 1; }
 while read -r dll; do

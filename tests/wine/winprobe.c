@@ -9,6 +9,8 @@
  *       3 on time-out.
  *   winprobe exit CODE
  *       Ends at once with CODE (a signed 32-bit number), to test the runner.
+ *   winprobe sleep MILLISECONDS
+ *       Waits that long, then exits 0: a program for the runner's test to kill.
  *   winprobe no-msgbox CAPTION MILLISECONDS
  *       Exit 0 when no message box with that caption appears in that time, 4
  *       when one does (its text is printed).
@@ -168,8 +170,12 @@ int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "key-to-child") == 0) return KeyToChild(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "choose-folder") == 0) return ChooseFolder(argc, argv);
   if (argc >= 3 && strcmp(argv[1], "exit") == 0) ExitProcess((UINT)strtol(argv[2], NULL, 10));
+  if (argc >= 3 && strcmp(argv[1], "sleep") == 0) {
+    Sleep((DWORD)strtoul(argv[2], NULL, 10));
+    return 0;
+  }
   fprintf(stderr, "usage: winprobe run EXIT-FILE PROGRAM [ARGS...] | msgbox CAPTION TIMEOUT-MS ok|cancel|none"
                   " | no-msgbox CAPTION MILLISECONDS | key-to-child TITLE INDEX VK | choose-folder CAPTION PATH"
-                  " | exit CODE\n");
+                  " | exit CODE | sleep MILLISECONDS\n");
   return 2;
 }

@@ -27,7 +27,8 @@ const char kUsage[] =
     "usage: client-fetch BASE-URL DOWNLOAD-FOLDER [--stop-after SECONDS]\n"
     "  Fetches BASE-URL followed by \"file.json\" into the work folder, then every file it lists\n"
     "  into DOWNLOAD-FOLDER. --stop-after stops the run after that many seconds, as Pause does;\n"
-    "  a second call resumes it. Exit codes: 0 complete, 1 not complete, 2 usage error.\n";
+    "  a second call resumes it. Exit codes: 0 complete, 1 not complete (stopped, or files missing:\n"
+    "  the first few are named), 2 usage error.\n";
 
 constexpr double kMiB = 1048576.0;
 
@@ -58,6 +59,15 @@ class cConsoleWindow : public cMainWindowLink {
   void ShowFinalFigures() override { PrintFigures(*theApp->downloadManager, "final   "); }
   void ShowDownloadFinished() override {
     std::printf("complete; launch target: %s\n", theApp->executableName[0] ? theApp->executableName : "(none)");
+  }
+  // The files that did not arrive, a few by name: the boxes above say why.
+  void ShowDownloadIncomplete(int missingFiles, const char*) override {
+    const cMgrDownloader& manager = *theApp->downloadManager;
+    std::printf("not complete: %d file%s missing\n", missingFiles, missingFiles == 1 ? "" : "s");
+    int named = 0;
+    for (const char* name; (name = manager.MissingFile(named)) != nullptr; ++named) std::printf("  %s\n", name);
+    if (missingFiles > named) std::printf("  and %d more\n", missingFiles - named);
+    std::fflush(stdout);
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include "download/manifest.h"
 #include "json/json.h"
+#include "platform/sha256.h"
 #include "tools/manifest/carriage_rules.h"
 #include "tools/manifest/client_folder.h"
 #include "tools/manifest/manifest_text.h"
@@ -18,14 +19,14 @@ std::string EntryLabel(int index, const char* name) {
   return "entry " + std::to_string(index) + (name ? " (\"" + std::string(name) + "\")" : "");
 }
 
-// Members other than "Name" and "Size" in an entry: the remains of a value
-// that the reader cut at a ',' or a '}'.
+// Members other than "Name", "Size" and "SHA256" in an entry: the remains of
+// a value that the reader cut at a ',' or a '}'.
 std::vector<std::string> UnexpectedMembers(cJson::Node* element) {
   std::vector<std::string> keys;
   if (!element || element->kind != cJson::Node::eJsonNode) return keys;
   for (MemberEntry* entry = static_cast<JsonNode*>(element)->members.newest; entry; entry = entry->older) {
     const std::string key = entry->key;
-    if (entry->node && key != "Name" && key != "Size") keys.insert(keys.begin(), key);
+    if (entry->node && key != "Name" && key != "Size" && key != "SHA256") keys.insert(keys.begin(), key);
   }
   return keys;
 }
@@ -94,6 +95,7 @@ class cChecker {
       cJson::Node* element = summary.fileList->Element(i);
       cJson::Node* nameNode = element->Child("Name");
       cJson::Node* sizeNode = element->Child("Size");
+      cJson::Node* hashNode = element->Child("SHA256");
       const char* name = nameNode ? nameNode->GetText() : nullptr;
       const std::string label = EntryLabel(i, name);
       if (!nameNode) Problem(label + " has no \"Name\"");
@@ -104,13 +106,16 @@ class cChecker {
                 "; a file of length 0 reads as an unreachable server");
       }
       sum += size;
+      if (hashNode && !platform::IsSha256Text(hashNode->GetText())) {
+        Problem(label + " has a \"SHA256\" that is not 64 hexadecimal digits: the downloader cannot verify it");
+      }
       if (!name) continue;
       for (const std::string& problem : NameProblems(name)) Problem(label + " " + problem);
       const std::string tooLong = FileUrlProblem(summary.baseUrl, name);
       if (!tooLong.empty()) Problem(label + ": " + tooLong);
       if (!seen.insert(name).second) Problem(label + " names a file listed before: two transfers would write it at once");
       if (i < summary.fileCount && IsLaunchTarget(name) && IsSafeRelativeName(name)) launchTarget = name;
-      listed_[name] = size;
+      listed_[name] = {size, hashNode ? hashNode->GetText() : ""};
     }
     if (sum != summary.totalSize) {
       Problem("\"TotalSize\" is " + std::to_string(summary.totalSize) + " but the sizes add up to " +
@@ -131,13 +136,20 @@ class cChecker {
     for (const std::string& error : client.errors) Problem("folder: " + error);
     std::map<std::string, int64_t> onDisk;
     for (const ClientFile& file : client.files) onDisk[file.name] = file.size;
-    for (const auto& [name, size] : listed_) {
+    for (const auto& [name, listed] : listed_) {
       const auto found = onDisk.find(name);
+      std::string sha256, error;
       if (found == onDisk.end()) {
         Problem("\"" + name + "\" is listed but not in the folder");
-      } else if (found->second != size) {
-        Problem("\"" + name + "\" is listed with " + std::to_string(size) + " bytes but has " +
+      } else if (found->second != listed.size) {
+        Problem("\"" + name + "\" is listed with " + std::to_string(listed.size) + " bytes but has " +
                 std::to_string(found->second) + " in the folder");
+      } else if (platform::IsSha256Text(listed.sha256.c_str())) {
+        if (!HashClientFile(folder_, name, &sha256, &error)) {
+          Problem("folder: " + error);
+        } else if (!platform::SameSha256(sha256.c_str(), listed.sha256.c_str())) {
+          Problem("\"" + name + "\" does not match its \"SHA256\": the bytes in the folder are not the ones listed");
+        }
       }
     }
     for (const auto& [name, size] : onDisk) {
@@ -149,7 +161,11 @@ class cChecker {
   std::string folder_;
   cJson manifest_;
   CheckReport report_;
-  std::map<std::string, int64_t> listed_;
+  struct Listed {
+    int64_t size;
+    std::string sha256;
+  };
+  std::map<std::string, Listed> listed_;
 };
 
 }  // namespace

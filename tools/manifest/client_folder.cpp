@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/sha256.h"
+
 namespace manifest_tool {
 
 namespace fs = std::filesystem;
@@ -40,13 +42,24 @@ ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip
       client.errors.push_back(name + ": " + statusError.message());
       continue;
     }
-    client.files.push_back({name, static_cast<int64_t>(size)});
+    client.files.push_back({name, static_cast<int64_t>(size), ""});
   }
   if (error) client.errors.push_back(folder + ": " + error.message());
 
   std::sort(client.files.begin(), client.files.end(),
             [](const ClientFile& a, const ClientFile& b) { return a.name < b.name; });
   return client;
+}
+
+bool HashClientFile(const std::string& folder, const std::string& name, std::string* sha256, std::string* error) {
+  platform::Sha256Text text;
+  const std::string path = (fs::path(folder) / fs::path(name)).string();
+  if (!platform::HashFile(path.c_str(), -1, text)) {
+    *error = name + ": cannot be read to hash it";
+    return false;
+  }
+  *sha256 = text;
+  return true;
 }
 
 }  // namespace manifest_tool

@@ -8,8 +8,9 @@
 namespace manifest_tool {
 
 struct ClientFile {
-  std::string name;  // relative to the folder, '/' between folders
+  std::string name;    // relative to the folder, '/' between folders
   int64_t size;
+  std::string sha256;  // the bytes' SHA-256 in hexadecimal, once hashed
 };
 
 struct ClientFolder {
@@ -21,5 +22,9 @@ struct ClientFolder {
 // regular file in it, except `skip` (a path inside it that is not part of
 // the client, such as the manifest being written).
 ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip = "");
+
+// Reads the file `name` of `folder` once and gives its SHA-256. False, with
+// `error` set, when it cannot be read whole.
+bool HashClientFile(const std::string& folder, const std::string& name, std::string* sha256, std::string* error);
 
 }  // namespace manifest_tool

@@ -21,7 +21,9 @@ std::string FormatManifest(int32_t version, const std::string& url, const std::v
        << "  \"FileList\" : [";
   // The reader takes the list to its first ']', so it stays the last member.
   for (size_t i = 0; i < files.size(); ++i) {
-    text << (i ? ",\n" : "\n") << "    { \"Name\" : \"" << files[i].name << "\", \"Size\" : " << files[i].size << " }";
+    text << (i ? ",\n" : "\n") << "    { \"Name\" : \"" << files[i].name << "\", \"Size\" : " << files[i].size;
+    if (!files[i].sha256.empty()) text << ", \"SHA256\" : \"" << files[i].sha256 << "\"";
+    text << " }";
   }
   text << (files.empty() ? "]\n" : "\n  ]\n") << "}\n";
   return text.str();

@@ -45,7 +45,10 @@ bool ReadsBackExactly(const std::string& text, const std::string& url, const std
   int64_t totalSize = 0;
   for (size_t i = 0; i < files.size(); ++i) {
     const ManifestEntry entry = ReadManifestEntry(summary, static_cast<int>(i));
-    if (!entry.name || files[i].name != entry.name || files[i].size != entry.size) return false;
+    if (!entry.name || files[i].name != entry.name || files[i].size != entry.size || !entry.sha256 ||
+        files[i].sha256 != entry.sha256) {
+      return false;
+    }
     totalSize += files[i].size;
   }
   return totalSize == summary.totalSize;
@@ -59,9 +62,12 @@ WriteOutcome WriteManifest(const WriteRequest& request) {
     outcome.refusals.push_back("URL \"" + request.url + "\" " + problem);
   }
 
-  const ClientFolder client = ReadClientFolder(request.folder, request.output);
+  ClientFolder client = ReadClientFolder(request.folder, request.output);
   for (const std::string& error : client.errors) outcome.refusals.push_back(error);
-  for (const ClientFile& file : client.files) {
+  for (ClientFile& file : client.files) {
+    // Every file is pinned by its digest: the downloader verifies its bytes.
+    std::string hashError;
+    if (!HashClientFile(request.folder, file.name, &file.sha256, &hashError)) outcome.refusals.push_back(hashError);
     for (const std::string& problem : NameProblems(file.name)) outcome.refusals.push_back(file.name + ": " + problem);
     const std::string tooLong = FileUrlProblem(request.url, file.name);
     if (!tooLong.empty()) outcome.refusals.push_back(file.name + ": " + tooLong);

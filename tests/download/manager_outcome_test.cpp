@@ -1,0 +1,94 @@
+// A run that lost a file: whatever kept one file of the client from arriving
+// whole, the run does not complete (no Launch) and names the file; the rest
+// of the client arrives, and a second run against a sound server finishes it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "manager_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kFaultyFile[] = "data/b.pak";
+
+struct LostFileCase {
+  const char* name;
+  int status;               // the server's answer for kFaultyFile, 0: sound
+  int64_t rangeShift;       // of that answer's Content-Range
+  const char* encoding;     // of that answer
+  size_t bytesOnDisk;       // of kFaultyFile before the run
+  bool folderInTheWay;      // a folder where kFaultyFile should go
+  const char* hostileName;  // a manifest entry besides the client, or null
+  const char* box;          // a part of the one box that says why
+};
+
+class LostFileTest : public ManagerTest, public ::testing::WithParamInterface<LostFileCase> {};
+
+TEST_P(LostFileTest, RunIsIncompleteNamesTheFileAndASecondRunCompletes) {
+  const LostFileCase& c = GetParam();
+  Publish("bin/game.exe", 20000);
+  Publish("data/a.pak", 300000);
+  Publish(kFaultyFile, 400000);
+  Publish("readme.txt", 1000);
+  WriteManifest();
+  if (c.hostileName) {
+    std::string text = ReadWholeFile(temp.PathOf("work/file.json"));
+    const std::string entry = std::string("{ \"Name\" : \"") + c.hostileName + "\", \"Size\" : 10 }, ";
+    text.insert(text.find('{', text.find("\"FileList\"")), entry);
+    text.replace(text.find("\"TotalCount\" : 4"), 16, "\"TotalCount\" : 5");
+    WriteManifestText(text);
+  }
+  cHttpTestServer::Fault fault;
+  fault.status = c.status;
+  fault.rangeShift = c.rangeShift;
+  fault.contentEncoding = c.encoding;
+  server.SetFault(std::string("/client/") + kFaultyFile, fault);
+  fs::create_directories(temp.PathOf("download/data"));
+  if (c.bytesOnDisk) {
+    ASSERT_TRUE(WriteWholeFile(DownloadPath(kFaultyFile), published[kFaultyFile].substr(0, c.bytesOnDisk)));
+  }
+  if (c.folderInTheWay) fs::create_directories(DownloadPath(kFaultyFile));
+
+  StartRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Manager()->completed, 0);
+  EXPECT_EQ(window.finalFigures, 1) << "the final figures are shown all the same";
+  EXPECT_EQ(window.finished, 0) << "no Launch over a client with a file missing";
+  EXPECT_EQ(window.incomplete, std::string("1 missing, first ") + (c.hostileName ? c.hostileName : kFaultyFile));
+  ASSERT_EQ(boxes.Texts().size(), 1u) << ::testing::PrintToString(boxes.Texts());
+  EXPECT_NE(boxes.Texts()[0].find(c.box), std::string::npos) << boxes.Texts()[0];
+  for (const auto& [name, content] : published) {
+    if (name != kFaultyFile || c.hostileName) {
+      EXPECT_TRUE(ReadWholeFile(DownloadPath(name)) == content) << name;
+    }
+  }
+  if (!c.folderInTheWay) ExpectPartialFilesIntact();
+  EXPECT_FALSE(FileExists(temp.PathOf("x.bin")));
+
+  server.ClearFaults();
+  if (c.folderInTheWay) fs::remove_all(DownloadPath(kFaultyFile));
+  WriteManifest();
+  StartRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Manager()->completed, 1);
+  EXPECT_EQ(window.finished, 1);
+  ExpectClientDownloaded();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, LostFileTest,
+    ::testing::Values(
+        LostFileCase{"NotFound", 404, 0, "", 0, false, nullptr, "HTTP status 404 (-6)"},
+        LostFileCase{"ServerError", 500, 0, "", 0, false, nullptr, "HTTP status 500 (-6)"},
+        LostFileCase{"UnavailableOnAResume", 503, 0, "", 150000, false, nullptr, "HTTP status 503 (-6)"},
+        LostFileCase{"RangeStartingElsewhere", 0, -4096, "", 150000, false, nullptr, "range error (-7)"},
+        LostFileCase{"GzipBody", 0, 0, "gzip", 0, false, nullptr, "content encoding error (-8)"},
+        LostFileCase{"Unwritable", 0, 0, "", 0, true, nullptr, "file open error (-31)"},
+        LostFileCase{"HostileName", 0, 0, "", 0, false, "../x.bin", "outside the download folder (-53)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
