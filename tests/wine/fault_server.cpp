@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fault-server PORT FOLDER REQUEST-LOG\n");
     return 2;
   }
-  FILE* log = std::fopen(argv[3], "w");
+  FILE* log = std::fopen(argv[3], "wb");  // lines end in LF, for the scripts
   if (!log) {
     std::fprintf(stderr, "fault-server: cannot write %s\n", argv[3]);
     return 2;

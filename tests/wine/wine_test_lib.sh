@@ -193,7 +193,7 @@ start_fault_server() {
   fault_pid=$!
   exec {fault_commands}>"$fault_dir/commands"
   at_exit stop_fault_server
-  wait_until 30 "the fault server did not start: $(cat "$fault_dir/errors")" grep -q -x $'ready\r\?' "$fault_dir/answers"
+  wait_until 30 "the fault server did not start: $(cat "$fault_dir/errors")" grep -q -x -F -e ready -e $'ready\r' "$fault_dir/answers"
 }
 
 # fault_command COMMAND...: one command (see fault_server.cpp), in force when
