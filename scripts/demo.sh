@@ -1,85 +1,120 @@
 #!/usr/bin/env bash
-# Sets up this machine, builds downloader.exe and shows it at work under Wine
-# against a content server on loopback (nginx):
-#   1. a demo client is published: its files, and a manifest written by
-#      manifest-tool, served the way a content server serves them;
-#   2. downloader.exe starts: single-instance guard, work folder, UX document,
-#      version check, message-box texts (its skinned window is still to come,
-#      so the start-up ends there, with exit code 0);
-#   3. the download engine fetches the client the way the program does
-#      (client-fetch.exe, the same code without the window, under Wine with
-#      WinINet): four transfers at once, stopped halfway as Pause does, then
-#      resumed with byte ranges to a byte-identical client.
+# Sets up this machine, builds downloader.exe and shows it at work under Wine,
+# driven from outside as a player would drive it, against a content server on
+# loopback (nginx):
+#   1. a client of about 100 MB is published: its files (with a small game,
+#      bin/game.exe, as the launch target) and a manifest written by
+#      manifest-tool, served four connections at a time at 1.25 MB/s each,
+#      so the download takes about 20 seconds;
+#   2. downloader.exe starts (on your display when there is one, else on a
+#      private Xvfb), shows the client's size, and Start is pressed;
+#   3. part way, Pause: the transfers stop with the files half written;
+#   4. Start again: the server is asked for byte ranges from where each file
+#      stopped;
+#   5. Finished: the client is byte-identical to the published one and Launch
+#      is enabled; Launch starts the game from the download folder and the
+#      downloader ends.
+# A screenshot is taken at each stage; their files are named at the end. Any
+# step that does not happen stops the demo with "FAIL: ..." and status 1.
+#
+#   scripts/demo.sh [--xvfb]     --xvfb: never use your display
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo=$(pwd)
-
-scripts/setup.sh
-echo "== building (windows preset: the program, the engine tool; native: manifest-tool)"
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target downloader client-fetch winprobe >/dev/null
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release --target manifest-tool >/dev/null
-file build/windows/app/downloader.exe
-
 demo=$repo/build/demo
-host=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' build/windows/CMakeCache.txt)
-base_url="http://$host/Live/fullclient/json/"
-rm -rf "$demo"
-mkdir -p "$demo/server/Live/fullclient/data" "$demo/server/Live/fullclient/json" "$demo/nginx"
 
-echo "== 1. publishing a demo client at http://$host/Live/fullclient/"
-client=$demo/server/Live/fullclient/data
-mkdir -p "$client/bin" "$client/data/maps" "$client/data/sound"
-head -c 300000 /dev/urandom >"$client/bin/game.exe"
-for i in 1 2 3 4 5 6; do head -c $((12 * 1048576 + i * 4099)) /dev/urandom >"$client/data/maps/region$i.pak"; done
-head -c $((9 * 1048576)) /dev/urandom >"$client/data/sound/music.ogg"
-build/native-release/tools/manifest/manifest-tool write "$client" \
-  --url "http://$host/Live/fullclient/data/" --output "$demo/server/Live/fullclient/json/file.json"
-build/native-release/tools/manifest/manifest-tool check "$demo/server/Live/fullclient/json/file.json" --folder "$client"
+if [[ ${1:-} != --session ]]; then
+  scripts/setup.sh
+  echo "== building downloader.exe, manifest-tool.exe, the demo game and the probe (windows preset)"
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --target downloader manifest-tool test_game winprobe >/dev/null
+  file build/windows/app/downloader.exe
+  rm -rf "$demo"
+  mkdir -p "$demo"
+  display=()
+  if [[ ${1:-} != --xvfb && -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+    display=(--display)
+    echo "== the demo runs on your display ($DISPLAY); please leave the mouse alone for a minute"
+  fi
+  export WINE_RUN_HOME=$repo/build/windows/wine WINE_RUN_SCREEN=1280x1024x24
+  export DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' build/windows/CMakeCache.txt)
+  export RESOURCE_SCRIPT=$repo/resources/downloader.rc WINE_TEST_ARTIFACTS=$demo/screenshots
+  exec scripts/wine-run.sh --prefix "$demo/prefix" "${display[@]}" --shell -- bash "$repo/scripts/demo.sh" --session
+fi
 
-cat >"$demo/nginx/nginx.conf" <<CONF
-$( [[ $(id -u) == 0 ]] && echo "user root;" )
-worker_processes 1;
-daemon off;
-pid $demo/nginx/nginx.pid;
-error_log $demo/nginx/error.log;
-events { worker_connections 64; }
-http {
-  log_format ranges '\$request_uri \$status \$http_user_agent range=\$http_range';
-  access_log $demo/nginx/access.log ranges;
-  client_body_temp_path $demo/nginx/body;
-  default_type application/octet-stream;
-  server {
-    listen $host;
-    root $demo/server;
-    # Slow enough to watch: 6 MiB/s per connection, four connections at once.
-    location /Live/fullclient/data/ { limit_rate 6m; }
-  }
+# ---- inside the Wine session ----
+source "$repo/tests/wine/wine_test_lib.sh"
+product=$repo/build/windows/app/downloader.exe
+game=$repo/build/windows/tests/wine/game.exe
+
+mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
+# until_bytes BYTES: waits for that much of the client on disk, saying how far
+# it has come every second (at most 90 s).
+until_bytes() {
+  local seconds=0 have
+  while have=$(bytes_in "$download"); ((have < $1)); do
+    ((seconds++ < 90)) || fail "the download did not reach $(mib "$1") (it has $(mib "$have"))"
+    echo "   $(mib "$have") of $(mib "$total") on disk"
+    sleep 1
+  done
 }
-CONF
-nginx -c "$demo/nginx/nginx.conf" -p "$demo/nginx" &
-nginx_pid=$!
-trap 'kill $nginx_pid 2>/dev/null; wait $nginx_pid 2>/dev/null || true' EXIT
-for _ in $(seq 50); do curl -s -o /dev/null "$base_url/file.json" && break; sleep 0.1; done
 
-export WINE_RUN_HOME=$repo/build/windows/wine
-prefix=$demo/prefix
-echo "== 2. downloader.exe starts under Wine"
-scripts/wine-run.sh --prefix "$prefix" build/windows/app/downloader.exe || true
-work=$(ls -d "$prefix"/drive_c/users/*/Temp/QzLauncher_Live/zt_kr | head -n 1)
-echo "work folder: ${work#$prefix/drive_c/}"
+echo "== 1. publishing a client of about 100 MB at http://$DOWNLOADER_HOST/Live/fullclient/"
+root=$demo/server
+publish_client "$root" "$repo/build/windows/tools/manifest/manifest-tool.exe" bin/game.exe="$game" \
+  data/maps/north.pak:14000000 data/maps/south.pak:13500000 data/maps/east.pak:13000000 data/maps/west.pak:12500000 \
+  data/sound/music.ogg:12000000 data/sound/voices.ogg:11500000 data/textures.pak:11000000 data/video/intro.bik:10500000
+total=$(bytes_in "$root/Live/fullclient/data")
+download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
+start_content_server "$root" 1250k
+echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each at 1.25 MB/s (4 at a time)"
 
-echo "== 3. the download engine at work (client-fetch.exe under Wine, WinINet)"
-echo "-- a first run, stopped after 4 seconds as Pause would stop it"
-scripts/wine-run.sh --prefix "$prefix" build/windows/tools/fetch/client-fetch.exe "$base_url" 'c:\PLAX\download\zt_kr' \
-  --stop-after 4 || true
-echo "-- a second run resumes the partial files with byte ranges"
-scripts/wine-run.sh --prefix "$prefix" build/windows/tools/fetch/client-fetch.exe "$base_url" 'c:\PLAX\download\zt_kr'
-echo "-- transfer log (resumed files):"
-cat "$work/qzloader.log"
-echo "-- requests nginx saw that resume a file (a range not from byte 0):"
-grep 'range=bytes=[1-9]' "$demo/nginx/access.log" || echo "(none)"
+echo "== 2. downloader.exe starts; a third of a second later it shows the client's size"
+xdotool mousemove 5 5
+start_program demo "$product"
+wait_main_window
+wait_until 10 "the manifest was not fetched" grep -q 'file.json' "$server_log"
+expect_picture 1-ready >/dev/null
+echo "   Start"
+click start
+until_bytes $((total / 4))
+expect_picture 2-downloading --buttons launch=X,start=X,pause=N,cancel=N,folder=X --fill any >/dev/null
 
-echo "-- comparing the downloaded client with the published one"
-diff -r "$client" "$prefix/drive_c/PLAX/download/zt_kr" && echo "DEMO: the client arrived byte-identical"
+echo "== 3. Pause part way"
+until_bytes $((total * 2 / 5))
+click pause
+expect_picture 3-paused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill any >/dev/null
+paused_sizes=$(file_sizes "$download")
+requests=$(wc -l <"$server_log")
+echo "   paused with $(mib "$(bytes_in "$download")") on disk; the files as they stand:"
+sed 's/^/     /' <<<"$paused_sizes"
+
+echo "== 4. Start again: each half-written file is asked for from where it stopped"
+click start
+until_bytes $((total * 3 / 5))
+expect_picture 4-resumed --buttons launch=X,start=X,pause=N,cancel=N,folder=X --fill any >/dev/null
+
+echo "== 5. Finished"
+until_bytes "$total"
+expect_picture 5-finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584 >/dev/null
+resumed=0
+while read -r name size; do
+  [[ $size -lt $(stat -c %s "$root/Live/fullclient/data/$name") && $size -gt 0 ]] || continue
+  grep -q -x -F "/Live/fullclient/data/$name 206 range=bytes=$size-" <(tail -n +"$((requests + 1))" "$server_log") ||
+    fail "the server was not asked for $name from byte $size on"
+  echo "   the server saw: GET /Live/fullclient/data/$name  Range: bytes=$size-"
+  resumed=$((resumed + 1))
+done <<<"$paused_sizes"
+((resumed > 0)) || fail "Pause left no half-written file to resume"
+same_client "$download" "$root"
+echo "   the client arrived byte-identical: $(mib "$total") in $(find "$download" -type f | wc -l) files"
+
+echo "== 6. Launch starts the game from the download folder; the downloader ends"
+click launch
+wait_until 15 "the game did not start" test -s "$download/bin/launched.txt"
+sed 's/^/   game.exe recorded: /' <(tr -d '\r' <"$download/bin/launched.txt")
+expect_exit demo 1
+echo "   downloader.exe ended with exit code 1 (its normal end)"
+
+echo "== DEMO PASSED; screenshots:"
+for shot in "$artifacts"/[1-5]-*.png; do echo "   $shot"; done

@@ -10,7 +10,7 @@ packages=(
   # the Windows build
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   # running and driving the Windows build
-  wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick
+  wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick inotify-tools
   libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   fonts-liberation fonts-dejavu-core fontconfig
   # servers and peers for the tests, the demo and the benchmarks

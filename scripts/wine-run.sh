@@ -4,12 +4,14 @@
 # Xvfb display, both made at the start and removed at the end, so that runs
 # can overlap without touching each other.
 #
-#   wine-run.sh [--prefix DIR] [--] program.exe [arguments...]
-#   wine-run.sh [--prefix DIR] --shell [--] command [arguments...]
+#   wine-run.sh [--prefix DIR] [--display] [--] program.exe [arguments...]
+#   wine-run.sh [--prefix DIR] [--display] --shell [--] command [arguments...]
 #
 # --prefix DIR  use DIR as the session's prefix and keep it afterwards (it is
 #               made from the base prefix when missing), e.g. to look at the
 #               files a program wrote under drive_c.
+# --display     show the session on the display in $DISPLAY (the user's
+#               screen) instead of a private Xvfb.
 # --shell       run a Linux command inside the session instead of an exe; it
 #               finds WINEPREFIX, DISPLAY, WINE_RUN_PROBE and WINE_RUN in its
 #               environment and may start several Windows programs.
@@ -41,15 +43,17 @@ base=$home/base-prefix
 prefix=""
 keep_prefix=0
 shell_mode=0
+own_display=0
 while (($#)); do
   case $1 in
     --prefix) prefix=$2; keep_prefix=1; shift 2 ;;
     --shell) shell_mode=1; shift ;;
+    --display) own_display=1; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
-(($#)) || { echo "usage: wine-run.sh [--prefix DIR] [--shell] [--] program [arguments...]" >&2; exit 2; }
+(($#)) || { echo "usage: wine-run.sh [--prefix DIR] [--display] [--shell] [--] program [arguments...]" >&2; exit 2; }
 
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -111,16 +115,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number itself and reports it on the descriptor.
-Xvfb -displayfd 3 -screen 0 "${WINE_RUN_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s $display_file ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "wine-run: Xvfb did not start" >&2; exit 125; }
-  sleep 0.05
-done
-[[ -s $display_file ]] || { echo "wine-run: Xvfb gave no display" >&2; exit 125; }
-export DISPLAY=:$(head -n 1 "$display_file")
+if ((own_display)); then
+  [[ -n ${DISPLAY:-} ]] || { echo "wine-run: --display without a DISPLAY" >&2; exit 125; }
+else
+  # Xvfb picks a free display number itself and reports it on the descriptor.
+  Xvfb -displayfd 3 -screen 0 "${WINE_RUN_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s $display_file ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || { echo "wine-run: Xvfb did not start" >&2; exit 125; }
+    sleep 0.05
+  done
+  [[ -s $display_file ]] || { echo "wine-run: Xvfb gave no display" >&2; exit 125; }
+  export DISPLAY=:$(head -n 1 "$display_file")
+fi
 export WINE_RUN="$here/wine-run.sh"
 export WINE_RUN_PROBE="$home/winprobe.exe"
 
