@@ -281,8 +281,8 @@ program_linux_pid() {
   exe="Z:$(realpath "$exe" | tr '/' '\\')"
   for proc in /proc/[0-9]*; do
     # Wine pads the program's name with blanks.
-    [[ $(tr '\0' '\n' <"$proc/cmdline" 2>/dev/null | head -n 1 | sed 's/ *$//') == "$exe" ]] || continue
-    tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
+    [[ $(tr '\0' '\n' 2>/dev/null <"$proc/cmdline" | head -n 1 | sed 's/ *$//') == "$exe" ]] || continue
+    tr '\0' '\n' 2>/dev/null <"$proc/environ" | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
     basename "$proc"
     return 0
   done
