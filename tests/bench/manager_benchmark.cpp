@@ -33,6 +33,7 @@
 
 #include "app/app.h"
 #include "app/download_control.h"
+#include "app/main_window_link.h"
 #include "download/manager.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
@@ -56,6 +57,18 @@ int CountBox(const char* text, const char*, unsigned) {
   std::fprintf(stderr, "box: %s\n", text);
   return platform::kIdOk;
 }
+
+// The end of a run, as the window would hear it.
+class cQuietWindow : public cMainWindowLink {
+ public:
+  void* WindowHandle() override { return nullptr; }
+  void RequestRepaint() override {}
+  void ShowFinalFigures() override {}
+  void ShowDownloadFinished() override {}
+  void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override {
+    std::fprintf(stderr, "%d files missing, the first: %s\n", missingFiles, firstMissing);
+  }
+};
 
 int64_t FolderBytes(const fs::path& folder) {
   int64_t bytes = 0;
@@ -319,6 +332,8 @@ int main(int argc, char** argv) {
   std::snprintf(app.workFolder, sizeof app.workFolder, "%s/", (folder / "work").c_str());
   app.resourceFolder = app.workFolder;
   theApp = &app;
+  cQuietWindow window;
+  SetMainWindowLink(&window);
 
   int code = 0;
   {
@@ -334,6 +349,7 @@ int main(int argc, char** argv) {
     }
   }
   platform::SetCurrentFolder(fs::temp_directory_path().c_str());
+  SetMainWindowLink(nullptr);
   theApp = nullptr;
   fs::remove_all(folder);
   return code;
