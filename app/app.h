@@ -21,6 +21,7 @@ struct cApp {
   WideChar downloadFolderWide[260];        // downloadFolder, for drawing
   char downloadFolder[260];                // where the client's files go
   char executableName[260];                // the game's executable, from the manifest
+  char executableSha256[65];               // its digest from the manifest; "" when it has none
   const char* resourceFolder;              // workFolder or programFolder
 
   // The main sequence: returns the process exit code.

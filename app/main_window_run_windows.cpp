@@ -12,7 +12,11 @@ int RunMainWindow(cJson& uxDocument) {
   // Provisional geometry: the creation handler replaces it with the
   // background's size and the window's place on the screen. The main window
   // clips its children, which draw themselves over it.
-  if (!window->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, 10, 10, 100, 100)) {
+  window->x = 10;
+  window->y = 10;
+  window->width = 100;
+  window->height = 100;
+  if (!window->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, window->x, window->y, window->width, window->height)) {
     theApp->mainWindow = nullptr;
     delete window;
     return 0;

@@ -11,6 +11,7 @@
 #include "download/transfer_log.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "platform/owned_file.h"
 #include "platform/system.h"
 
 namespace {
@@ -98,9 +99,12 @@ cHttp::cHttp(const char* threadName)
       resume(0),
       startOffset(0),
       doneSize(0),
-      whole_(false) {
+      whole_(false),
+      mismatched_(false),
+      hashedSize_(0) {
   url[0] = 0;
   path[0] = 0;
+  expectedSha256_[0] = 0;
   // Settles the process-wide limit before the first transfer needs it.
   GetMaxConnections();
 }
@@ -133,10 +137,15 @@ bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const ch
   return true;
 }
 
-void cHttp::DownloadFile(const char* sourceUrl, const char* localPath) {
+void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256) {
   resume = 1;
   whole_ = false;
+  mismatched_ = false;
   if (!TakeArguments("DownloadFile", sourceUrl, localPath)) return;
+  expectedSha256_[0] = 0;
+  if (sha256) std::snprintf(expectedSha256_, sizeof expectedSha256_, "%s", sha256);
+  hash_.reset(Verifying() ? new platform::Sha256 : nullptr);
+  hashedSize_ = 0;
   CreateSubDirectories(path);
   Start();
 }
@@ -220,6 +229,37 @@ void cHttp::Abandon(Pass& pass, const char* text) {
   ReleasePass(pass);
 }
 
+cHttp::DiskHash cHttp::HashLocalBytes(int64_t size, char* buffer) {
+  if (hashedSize_ == size) return DiskHash::kHashed;
+  hash_.reset(new platform::Sha256);
+  hashedSize_ = 0;
+  platform::OwnedFile file(size > 0 ? platform::OpenFile(path, "rb") : nullptr);
+  if (size > 0 && !file) return DiskHash::kUnreadable;
+  while (hashedSize_ < size) {
+    if (!running) return DiskHash::kStopped;
+    const size_t want = static_cast<size_t>(std::min<int64_t>(kReadBufferSize, size - hashedSize_));
+    const size_t got = std::fread(buffer, 1, want, file.get());
+    if (got != want) return DiskHash::kUnreadable;
+    hash_->Update(buffer, got);
+    hashedSize_ += static_cast<int64_t>(got);
+  }
+  return DiskHash::kHashed;
+}
+
+bool cHttp::DigestMatches() {
+  platform::Sha256Text digest;
+  // A system that cannot hash cannot vouch for any byte.
+  const bool matches = hash_->Ready() && hash_->Finish(digest) && platform::SameSha256(digest, expectedSha256_);
+  hashedSize_ = 0;
+  return matches;
+}
+
+void cHttp::EmptyLocalFile() {
+  platform::OwnedFile emptied(platform::OpenFile(path, "wb"));
+  hash_.reset(new platform::Sha256);
+  hashedSize_ = 0;
+}
+
 int64_t cHttp::ResourceLength(char* buffer, uint32_t capacity) {
   // Without a Content-Length the server counts as unreachable, as before.
   if (!net::QueryContentLength(requestHandle, buffer, capacity)) return 0;
@@ -267,6 +307,8 @@ void cHttp::OnExecute() {
   // Bytes of the file the hooks have accounted for (OnStart, then each
   // OnReceived): bytes written again after a restart are not counted twice.
   int64_t counted = 0;
+  // A file whose bytes did not match its digest is fetched again once.
+  bool fetchedAgain = false;
   for (;;) {
     if (resume) {
       startOffset = doneSize = GetLocalFileSize(path);
@@ -297,6 +339,20 @@ void cHttp::OnExecute() {
 
     // A local file longer than the resource is not a part of it.
     if (startOffset > total) startOffset = doneSize = 0;
+    // A file that looks complete counts only once its bytes match: one read
+    // of it, before the hooks count it.
+    if (Verifying() && startOffset == total) {
+      const DiskHash hashed = HashLocalBytes(total, buffer);
+      if (hashed == DiskHash::kStopped) {
+        ReleasePass(pass);
+        return;
+      }
+      if (hashed == DiskHash::kUnreadable || !DigestMatches()) {
+        fetchedAgain = true;
+        EmptyLocalFile();
+        startOffset = doneSize = 0;
+      }
+    }
     if (firstPass) {
       OnStart(startOffset);
       counted = startOffset;
@@ -323,6 +379,21 @@ void cHttp::OnExecute() {
         // The server sent the whole resource: the file starts again, rather
         // than getting the whole body appended after the bytes it has.
         if (answer == Answer::kWholeBody) startOffset = doneSize = 0;
+      }
+    }
+
+    // The digest covers the bytes the file keeps before this pass writes.
+    if (Verifying()) {
+      const DiskHash hashed = HashLocalBytes(startOffset, buffer);
+      if (hashed == DiskHash::kStopped) {
+        ReleasePass(pass);
+        return;
+      }
+      if (hashed == DiskHash::kUnreadable) {
+        // Bytes that cannot be read back cannot be vouched for: written anew.
+        startOffset = doneSize = 0;
+        hash_.reset(new platform::Sha256);
+        hashedSize_ = 0;
       }
     }
 
@@ -371,11 +442,27 @@ void cHttp::OnExecute() {
         Abandon(pass, kFileWriteError);
         return;
       }
+      if (Verifying()) {
+        hash_->Update(buffer, n);
+        hashedSize_ += n;
+      }
       const int64_t end = doneSize + n;
       const int64_t fresh = std::max<int64_t>(0, end - std::max(counted, doneSize));
       if (fresh > 0 || n == 0) OnReceived(static_cast<int>(fresh));
       counted = std::max(counted, end);
       doneSize = end;
+      if (doneSize >= total && Verifying() && !DigestMatches()) {
+        ReleasePass(pass);
+        // Other bytes than the manifest's: once more from byte 0, then the
+        // run is told the file is missing.
+        if (fetchedAgain) {
+          mismatched_ = true;
+          return;
+        }
+        fetchedAgain = true;
+        EmptyLocalFile();
+        break;
+      }
       if (doneSize >= total || !running) {
         whole_ = doneSize >= total;
         OnFinish(startOffset, doneSize);
@@ -388,6 +475,10 @@ void cHttp::OnExecute() {
       if (fresh > 0) earlyEnds = 0;
     }
 
+    if (!pass.file) {  // emptied for a fetch from byte 0: not an early end
+      firstPass = false;
+      continue;
+    }
     if (++earlyEnds >= kEarlyEndsLimit) {
       std::fclose(pass.file);
       WarnAndEnd(kTooManyEarlyEnds, -9);

@@ -6,9 +6,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "download/thread.h"
 #include "platform/net.h"
+#include "platform/sha256.h"
 
 class cHttp : public cThread {
  public:
@@ -25,7 +27,12 @@ class cHttp : public cThread {
   virtual void OnFinish(int64_t startOffset, int64_t doneSize);
 
   // File mode: resumes after the bytes already in `localPath`; returns at once.
-  void DownloadFile(const char* sourceUrl, const char* localPath);
+  // With `sha256` (the file's digest, 64 hexadecimal digits) the file counts
+  // as whole only once its bytes match it: the transfer hashes the bytes as
+  // it writes them (the part already on disk once, first), and a file whose
+  // bytes do not match, complete on arrival or found complete, is fetched
+  // again from byte 0, once.
+  void DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256 = nullptr);
   // Resource mode: fetches from byte 0 on the calling thread; returns the
   // number of bytes written, 0 unless the whole resource was fetched.
   int64_t DownloadResource(const char* sourceUrl, const char* localPath);
@@ -35,6 +42,9 @@ class cHttp : public cThread {
   // runs, and after a refusal, a failure or a stop. Any thread may ask; the
   // owner of a file-mode transfer asks once it has seen `running` at 0.
   bool IsWhole() const { return whole_; }
+  // Whether the last transfer failed because the file's bytes did not match
+  // its digest, fetched again or not. Asked like IsWhole.
+  bool IsMismatched() const { return mismatched_; }
 
   // The number of transfers to run at once; sets the process-wide limit.
   static int GetMaxConnections();
@@ -77,7 +87,23 @@ class cHttp : public cThread {
   // called.
   void Abandon(Pass& pass, const char* text);
 
+  // The digest of the bytes written so far, when the file has one to match.
+  enum class DiskHash { kHashed, kStopped, kUnreadable };
+  bool Verifying() const { return expectedSha256_[0] != 0; }
+  // Makes the running digest cover exactly the first `size` bytes of the
+  // local file: nothing to do when it does already, else the bytes are read
+  // from disk (once), checking `running` between chunks.
+  DiskHash HashLocalBytes(int64_t size, char* buffer);
+  // Whether the digest of everything hashed matches; starts a new digest.
+  bool DigestMatches();
+  // Empties the local file for a fetch from byte 0.
+  void EmptyLocalFile();
+
   // Set only where a transfer ends with the whole file; cleared when one
   // begins. Atomic: the download manager reads it from its own thread.
   std::atomic<bool> whole_;
+  std::atomic<bool> mismatched_;
+  platform::Sha256Text expectedSha256_;  // "" when the file has no digest
+  std::unique_ptr<platform::Sha256> hash_;
+  int64_t hashedSize_;  // the running digest covers bytes [0, hashedSize_)
 };

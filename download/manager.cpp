@@ -12,6 +12,7 @@
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/net.h"
+#include "platform/sha256.h"
 #include "platform/system.h"
 
 namespace {
@@ -33,6 +34,14 @@ bool TickReached(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(
 void ReportMissingMember(const char* member) {
   char text[256];
   std::snprintf(text, sizeof text, "cMgrDownloader::DoDownloadFile :: file.json has no \"%s\" (-52)", member);
+  NotifyUser(text, platform::kMbIconWarning);
+}
+
+void ReportDamagedDigest(int index, const char* name) {
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "cMgrDownloader::DoDownloadFile :: file.json entry %d has a \"SHA256\" that is not a digest (-54)\n%.300s",
+                index, name);
   NotifyUser(text, platform::kMbIconWarning);
 }
 
@@ -101,7 +110,8 @@ void cMgrDownloader::CountMissingFiles(const ManifestSummary& summary) {
     if (workers[i].IsWhole()) continue;
     if (missing < kMissingNamesKept) {
       const char* name = ReadManifestEntry(summary, i).name;
-      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%s", name ? name : "(no Name)");
+      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%.200s%s", name ? name : "(no Name)",
+                    workers[i].IsMismatched() ? " does not match its manifest" : "");
     }
     missingFiles_ = ++missing;
   }
@@ -187,14 +197,21 @@ void cMgrDownloader::StartEntry(const ManifestSummary& summary, int index) {
     ReportUnsafeName(index, entry.name);
     return;
   }
+  // A digest that is there but cannot be one pins nothing: the entry is
+  // refused rather than taken on trust.
+  if (entry.sha256 && !platform::IsSha256Text(entry.sha256)) {
+    ReportDamagedDigest(index, entry.name);
+    return;
+  }
   char fileUrl[2048];
   std::snprintf(fileUrl, sizeof fileUrl, "%s%s", summary.baseUrl, entry.name);
   // A name too long for the field would launch a different file: keep the
-  // previous target then.
+  // previous target then. Launch checks the target against its digest.
   if (IsLaunchTarget(entry.name) && std::strlen(entry.name) < sizeof theApp->executableName) {
     std::snprintf(theApp->executableName, sizeof theApp->executableName, "%s", entry.name);
+    std::snprintf(theApp->executableSha256, sizeof theApp->executableSha256, "%s", entry.sha256 ? entry.sha256 : "");
   }
-  workers[index].DownloadFile(fileUrl, entry.name);
+  workers[index].DownloadFile(fileUrl, entry.name, entry.sha256);
 }
 
 void cMgrDownloader::OnStart(int64_t offset) {

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/version_stamp.h"
 #include "platform/message_box.h"
+#include "platform/sha256.h"
 #include "platform/system.h"
 #include "ui/buttons.h"
 #include "ui/figures.h"
@@ -61,6 +62,20 @@ void cBtnLaunch::OnExecute() {
   for (char* c = file; *c; ++c) {
     if (*c == '/') *c = '\\';  // manifest names separate folders with '/'
   }
+  // The game runs elevated: only over the bytes the manifest pins, checked
+  // once more right now, in case they changed since the download.
+  platform::Sha256Text digest;
+  if (theApp->executableSha256[0] &&
+      !(platform::HashFile(file, -1, digest) && platform::SameSha256(digest, theApp->executableSha256))) {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "cBtnLaunch::OnExecute :: %.300s does not match its manifest; the game was not started.\n"
+                  "Press Start to repair it.",
+                  theApp->executableName);
+    NotifyUser(text, platform::kMbIconWarning);
+    if (cWinMain* main = theApp->mainWindow) main->ShowRow(NextRow(main->row, RowEvent::kPause));
+    return;
+  }
   SHELLEXECUTEINFOA launch = {};
   launch.cbSize = sizeof launch;
   launch.lpVerb = "runas";
@@ -103,6 +118,7 @@ void cBtnStart::OnExecute() {
   if (main) {
     main->ShowRow(NextRow(main->row, RowEvent::kStart));
     main->progressBar.SetRate(0);
+    main->infoPanel.StartTicking();
   } else {
     SetState(Disabled);
   }

@@ -61,8 +61,12 @@ bool cWinDownloadInfo::CreatePanel(cJson& ux) {
   }
   if (hwnd) ShowWindow(hwnd, SW_SHOW);
   progressBar = &main->progressBar;
-  SetTimer(hwnd, kTimerId, kTimerPeriodMs, nullptr);
+  StartTicking();
   return true;
+}
+
+void cWinDownloadInfo::StartTicking() {
+  if (hwnd) SetTimer(hwnd, kTimerId, kTimerPeriodMs, nullptr);
 }
 
 void cWinDownloadInfo::MakeDeviceResources() {

@@ -29,6 +29,9 @@ class cWinDownloadInfo : public cPanel {
   bool CreatePanel(cJson& ux);
   // One refresh of the figures.
   void OnTick();
+  // (Re)starts the 333 ms timer; a completed download stops it, and a Start
+  // after one (when Launch found the game changed) needs it again.
+  void StartTicking();
 
   ComPtr<ID2D1SolidColorBrush> tagBrush;
   ComPtr<ID2D1SolidColorBrush> valueBrush;

@@ -7,8 +7,14 @@
 //   small: a client of 1,000 files of 4 KiB. The manager starts at most one
 //          transfer per 33 ms poll by design, so the run should cost about
 //          1,000 x 33 ms and no more.
+//   verify: the same 8 x 128 MiB with a SHA-256 for every file in the
+//          manifest (each transfer hashes what it writes), beside the same
+//          manifest without them and beside curl four at a time followed by
+//          sha256sum of the files; then a Start over the complete client,
+//          which reads every file once to verify it, beside one cat of them.
 //
-//   manager_benchmark [large|small|all] [rounds]      (defaults: all, 3)
+//   manager_benchmark [large|small|verify|all] [rounds]      (defaults: all, 3)
+//   ("all" is large and small.)
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -21,16 +27,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "app/download_control.h"
+#include "app/main_window_link.h"
 #include "download/manager.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
 #include "tests/bench/measure.h"
 #include "tests/support/nginx_server.h"
+#include "tools/manifest/manifest_text.h"
 #include "tools/manifest/writer.h"
 
 extern char** environ;
@@ -48,6 +57,18 @@ int CountBox(const char* text, const char*, unsigned) {
   std::fprintf(stderr, "box: %s\n", text);
   return platform::kIdOk;
 }
+
+// The end of a run, as the window would hear it.
+class cQuietWindow : public cMainWindowLink {
+ public:
+  void* WindowHandle() override { return nullptr; }
+  void RequestRepaint() override {}
+  void ShowFinalFigures() override {}
+  void ShowDownloadFinished() override {}
+  void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override {
+    std::fprintf(stderr, "%d files missing, the first: %s\n", missingFiles, firstMissing);
+  }
+};
 
 int64_t FolderBytes(const fs::path& folder) {
   int64_t bytes = 0;
@@ -82,8 +103,45 @@ class cBench {
     }
   }
 
-  Sample WithManager() {
-    const fs::path target = Fresh("manager");
+  // Takes the digests out of the manifest, or puts them back.
+  void UseDigests(bool use) {
+    const fs::path manifest = folder_ / "work" / "file.json";
+    if (use) {
+      fs::copy_file(folder_ / "file-with-digests.json", manifest, fs::copy_options::overwrite_existing);
+      return;
+    }
+    std::string text;
+    manifest_tool::ReadWholeFile(manifest.string(), &text);
+    fs::copy_file(manifest, folder_ / "file-with-digests.json", fs::copy_options::overwrite_existing);
+    std::string error;
+    manifest_tool::ReplaceFile(manifest.string(),
+                               std::regex_replace(text, std::regex(", \"SHA256\" : \"[0-9a-f]{64}\""), ""), &error);
+  }
+
+  // A run over the client already in the manager's folder (from the last
+  // WithManager(keep = true)): every file is found complete.
+  Sample OverCompleteClient() { return ManagerRun(folder_ / "fetched" / "manager", true); }
+
+  // One cat of the files the last WithManager(keep = true) left.
+  Sample CatOfClient() {
+    std::vector<std::string> command = {"cat"};
+    for (const std::string& name : names_) command.push_back((folder_ / "fetched" / "manager" / name).string());
+    return Run(command, "", "/dev/null");
+  }
+
+  Sample WithCurlAndSha256sum() {
+    const fs::path target = Fresh("curl");
+    const Sample fetched = CurlInto(target);
+    std::vector<std::string> command = {"sha256sum"};
+    for (const std::string& name : names_) command.push_back((target / name).string());
+    const Sample hashed = Run(command, "", "/dev/null");
+    Verify(target, "curl");
+    return {fetched.wall + hashed.wall, fetched.cpu + hashed.cpu};
+  }
+
+  Sample WithManager(bool keep = false) { return ManagerRun(Fresh("manager"), keep); }
+
+  Sample ManagerRun(const fs::path& target, bool keep) {
     std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s/", target.c_str());
     rusage before, after;
     getrusage(RUSAGE_SELF, &before);
@@ -92,23 +150,32 @@ class cBench {
     while (theApp->downloadManager->running) platform::SleepMs(5);
     const double wall = Now() - start;
     getrusage(RUSAGE_SELF, &after);
+    const bool completed = theApp->downloadManager->completed == 1;
     StopDownloadManager();
-    Verify(target, "manager");
+    if (!completed) {
+      std::fprintf(stderr, "the manager's run did not complete\n");
+      std::exit(1);
+    }
+    if (!keep) Verify(target, "manager");
     return {wall, CpuOf(after) - CpuOf(before)};
   }
 
   Sample WithCurl() {
     const fs::path target = Fresh("curl");
+    const Sample sample = CurlInto(target);
+    Verify(target, "curl");
+    return sample;
+  }
+
+  Sample CurlInto(const fs::path& target) {
     const fs::path list = folder_ / "curl-input.txt";
     FILE* input = std::fopen(list.c_str(), "w");
     for (const std::string& name : names_) {
       std::fprintf(input, "-o %s %s\n", (target / name).c_str(), nginx_.Url("/client/" + name).c_str());
     }
     std::fclose(input);
-    const Sample sample = Run({"xargs", "-P4", "-L1", "curl", "--silent", "--show-error", "--fail", "--create-dirs"},
-                              list.string());
-    Verify(target, "curl");
-    return sample;
+    return Run({"xargs", "-P4", "-L1", "curl", "--silent", "--show-error", "--fail", "--create-dirs"},
+               list.string());
   }
 
   Sample WithAria2() {
@@ -150,13 +217,15 @@ class cBench {
 
   // Runs a program (with `input` as its standard input, when given) and
   // measures it with all its children.
-  static Sample Run(const std::vector<std::string>& arguments, const std::string& input = "") {
+  static Sample Run(const std::vector<std::string>& arguments, const std::string& input = "",
+                    const std::string& output = "") {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!input.empty()) posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+    if (!output.empty()) posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY, 0);
     const double start = Now();
     pid_t pid;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -211,6 +280,36 @@ void Large(cBench& bench, int rounds) {
               Median(managerCpu) / bestCpu);
 }
 
+void Verified(cBench& bench, int rounds) {
+  bench.Publish(8, 128 * kMiB);
+  bench.WithCurl();  // untimed: the sources into the page cache
+  std::vector<double> wall[5], cpu[5];
+  const char* names[5] = {"manager, digests", "manager, sizes only", "curl -P4 + sha256sum", "Start over complete",
+                          "cat of the files"};
+  std::printf("verify: 8 files x 128 MiB\n%-6s %-22s %10s %10s\n", "round", "run", "wall s", "cpu s");
+  for (int round = 1; round <= rounds; ++round) {
+    Sample samples[5];
+    samples[0] = bench.WithManager(true);
+    samples[3] = bench.OverCompleteClient();
+    samples[4] = bench.CatOfClient();
+    bench.UseDigests(false);
+    samples[1] = bench.WithManager();
+    bench.UseDigests(true);
+    samples[2] = bench.WithCurlAndSha256sum();
+    for (int i = 0; i < 5; ++i) {
+      wall[i].push_back(samples[i].wall);
+      cpu[i].push_back(samples[i].cpu);
+      std::printf("%-6d %-22s %10.3f %10.3f\n", round, names[i], samples[i].wall, samples[i].cpu);
+    }
+    std::fflush(stdout);
+  }
+  std::printf("medians:\n");
+  for (int i = 0; i < 5; ++i) std::printf("  %-22s wall %.3f s, cpu %.3f s\n", names[i], Median(wall[i]), Median(cpu[i]));
+  std::printf("manager with digests / curl + sha256sum: wall %.3f, cpu %.3f\n", Median(wall[0]) / Median(wall[2]),
+              Median(cpu[0]) / Median(cpu[2]));
+  std::printf("Start over the complete client / cat: wall %.3f\n", Median(wall[3]) / Median(wall[4]));
+}
+
 void Small(cBench& bench) {
   bench.Publish(1000, 4096);
   const Sample sample = bench.WithManager();
@@ -233,6 +332,8 @@ int main(int argc, char** argv) {
   std::snprintf(app.workFolder, sizeof app.workFolder, "%s/", (folder / "work").c_str());
   app.resourceFolder = app.workFolder;
   theApp = &app;
+  cQuietWindow window;
+  SetMainWindowLink(&window);
 
   int code = 0;
   {
@@ -244,9 +345,11 @@ int main(int argc, char** argv) {
       cBench bench(folder, nginx);
       if (which == "large" || which == "all") Large(bench, rounds);
       if (which == "small" || which == "all") Small(bench);
+      if (which == "verify") Verified(bench, rounds);
     }
   }
   platform::SetCurrentFolder(fs::temp_directory_path().c_str());
+  SetMainWindowLink(nullptr);
   theApp = nullptr;
   fs::remove_all(folder);
   return code;
