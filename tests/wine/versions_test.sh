@@ -41,12 +41,19 @@ xdotool mousemove 5 5
 
 # one_start NAME LOCAL-MANIFEST: a start with that local file.json; the
 # window opens, loads the download information and is closed.
+manifest_requests() { grep -c 'file.json' "$server_log" || true; }
+more_manifest_requests() { (($(manifest_requests) > $1)); }
 one_start() {
+  local requests
+  requests=$(manifest_requests)
   cp "$2" "$work/file.json"
   : >"$artifacts/work-folder-events"
   start_program "$1" "$product"
   wait_main_window
-  close_main_window "$1"  # answered once the manifest is in: the load holds the window's thread
+  # Once the server has answered, the load holds the window's thread until
+  # it is done: the question to close comes after it.
+  wait_until 10 "no manifest fetched" more_manifest_requests "$requests"
+  close_main_window "$1"
   [[ ! -e $work/fileT.json ]] || fail "fileT.json stayed after $1"
 }
 

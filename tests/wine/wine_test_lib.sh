@@ -8,6 +8,12 @@ fail() {
   exit 1
 }
 
+# A command that stops the test through `set -e` names itself, in functions
+# too (errtrace); failures inside command substitutions are the caller's to
+# judge, so only the test's own shell speaks.
+set -o errtrace
+trap '[[ $BASHPID == "$$" ]] && echo "FAIL: ${BASH_SOURCE[0]##*/} line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
+
 # at_exit COMMAND: runs COMMAND (a shell text) when the test ends, however it
 # ends; the last registered runs first.
 exit_commands=()
