@@ -83,6 +83,19 @@ same_client "$download" "$root"
 grep -q -x 'fileT.json' "$artifacts/work-folder-events" && fail "a fileT.json was made on a first run"
 grep -q -x 'file.json' "$artifacts/work-folder-events" || fail "the watch saw no file.json"
 
+echo "-- the game changed on disk since the download: Launch refuses, starts nothing; Start repairs it"
+cp "$download/bin/game.exe" "$artifacts/game.exe"
+printf 'X' | dd of="$download/bin/game.exe" bs=1 seek=100 conv=notrunc status=none
+click launch
+expect_box "tarvik-downloader..." \
+  $'cBtnLaunch::OnExecute :: bin/game.exe does not match its manifest; the game was not started.\nPress Start to repair it.' ok
+sleep 1
+[[ ! -e $download/bin/launched.txt ]] || fail "a changed game was started"
+expect_picture launch-refused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill 584
+click start
+wait_until 30 "the changed game was not fetched again" cmp -s "$download/bin/game.exe" "$artifacts/game.exe"
+expect_picture finished-again --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
+
 echo "-- Launch starts bin\\game.exe of the download folder, there, and the downloader ends"
 click launch
 wait_until 15 "the game did not start" test -s "$download/bin/launched.txt"
