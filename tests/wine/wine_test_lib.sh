@@ -162,17 +162,17 @@ publish_client() {
   local root=$1 tool=$2 version=()
   shift 2
   [[ ${1:-} == --version ]] && version=(--version "$2") && shift 2
-  local data=$root/Live/fullclient/data spec name
+  local data=$root/Live/fullclient/data file name
   mkdir -p "$data" "$root/Live/fullclient/json"
-  for spec in "$@"; do
-    if [[ $spec == *=* ]]; then
-      name=${spec%%=*}
+  for file in "$@"; do
+    if [[ $file == *=* ]]; then
+      name=${file%%=*}
       mkdir -p "$(dirname "$data/$name")"
-      cp "${spec#*=}" "$data/$name"
+      cp "${file#*=}" "$data/$name"
     else
-      name=${spec%%:*}
+      name=${file%%:*}
       mkdir -p "$(dirname "$data/$name")"
-      head -c "${spec##*:}" /dev/urandom >"$data/$name"
+      head -c "${file##*:}" /dev/urandom >"$data/$name"
     fi
   done
   wine "$tool" write "$(windows_path "$data")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" \
