@@ -9,13 +9,13 @@
 
 #include <memory>
 
+#include "platform/resource.h"
+
 namespace json {
 
-enum class EmbeddedRead {
-  kRead,       // the whole text was read
-  kMissing,    // no such resource (or it could not be loaded)
-  kShortRead,  // it exists but fewer bytes came than its size
-};
+// kRead: the whole text; kMissing: no such resource (or it could not be
+// loaded); kShortRead: it exists but fewer bytes came than its size.
+using EmbeddedRead = platform::ResourceRead;
 
 // On kRead, `text` holds the resource's bytes followed by a NUL.
 EmbeddedRead ReadEmbeddedText(int resourceId, std::unique_ptr<char[]>* text);

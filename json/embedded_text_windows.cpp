@@ -7,12 +7,7 @@
 namespace json {
 
 EmbeddedRead ReadEmbeddedText(int resourceId, std::unique_ptr<char[]>* text) {
-  switch (platform::ReadResourceText(resourceId, text)) {
-    case platform::ResourceRead::kRead: return EmbeddedRead::kRead;
-    case platform::ResourceRead::kMissing: return EmbeddedRead::kMissing;
-    case platform::ResourceRead::kShortRead: break;
-  }
-  return EmbeddedRead::kShortRead;
+  return platform::ReadResourceText(resourceId, text);
 }
 
 }  // namespace json

@@ -67,10 +67,12 @@ void SetTimeouts(HINTERNET handle, DWORD milliseconds) {
   }
 }
 
-// Closes a request's handles, innermost first. The session's lock is held.
-void CloseRequestHandles(Request& request) {
-  InternetCloseHandle(request.internet);
+// Closes a request's handles, innermost first; whether the request's own
+// closed. The session's lock is held.
+bool CloseRequestHandles(Request& request) {
+  const bool closed = InternetCloseHandle(request.internet) != FALSE;
   InternetCloseHandle(request.connection);
+  return closed;
 }
 
 // Takes a request off its session's list and closes its handles, unless the
@@ -79,10 +81,7 @@ bool ReleaseRequest(Request& request) {
   std::lock_guard<std::mutex> guard(request.session->lock);
   auto& requests = request.session->requests;
   requests.erase(std::remove(requests.begin(), requests.end(), &request), requests.end());
-  if (request.closedBySession) return true;
-  const bool closed = InternetCloseHandle(request.internet) != FALSE;
-  InternetCloseHandle(request.connection);
-  return closed;
+  return request.closedBySession || CloseRequestHandles(request);
 }
 
 // The parts of an http or https URL that a connection and a request take.

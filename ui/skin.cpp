@@ -57,20 +57,21 @@ bool ReadButtonSkin(cJson& ux, const char* key, int* x, int* y) {
 bool ReadProgressBarSkin(cJson& ux, ProgressBarSkin* skin) {
   cJson::Node* total = FindPath(ux, "progressbar", "total");
   if (!total) return false;
-  cJson::Node* value;
-  if (!(value = total->Child("x"))) return false;
-  skin->x = value->GetInt();
-  if (!(value = total->Child("y"))) return false;
-  skin->y = value->GetInt();
-  if (!(value = total->Child("width"))) return false;
-  skin->width = value->GetInt();
-  if (!(value = total->Child("height"))) return false;
-  skin->height = value->GetInt();
-  if (!(value = total->Child("bg-color"))) return false;
-  skin->bgColor = value->GetHex();
-  if (!(value = total->Child("fg-color"))) return false;
-  skin->fgColor = value->GetHex();
-  if (!(value = total->Child("draw-rate-text"))) return false;
+  // In the order they are read; the first missing one ends the reading.
+  const struct {
+    const char* key;
+    int32_t* into;
+    bool hex;
+  } numbers[] = {{"x", &skin->x, false},           {"y", &skin->y, false},
+                 {"width", &skin->width, false},   {"height", &skin->height, false},
+                 {"bg-color", &skin->bgColor, true}, {"fg-color", &skin->fgColor, true}};
+  for (const auto& number : numbers) {
+    cJson::Node* value = total->Child(number.key);
+    if (!value) return false;
+    *number.into = number.hex ? value->GetHex() : value->GetInt();
+  }
+  cJson::Node* value = total->Child("draw-rate-text");
+  if (!value) return false;
   skin->drawRateText = std::strcmp(value->GetText(), "true") == 0;
   return ReadFont(FindPath(ux, "font", "progressbar"), &skin->font);
 }
