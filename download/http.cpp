@@ -315,7 +315,7 @@ void cHttp::OnExecute() {
     } else {
       doneSize = startOffset;
     }
-    internetHandle = net::OpenSession(name);
+    internetHandle = net::OpenSession(name, &running);
     Pass pass;
     pass.buffer.reset(new char[kReadBufferSize]);
     char* buffer = pass.buffer.get();
@@ -409,7 +409,7 @@ void cHttp::OnExecute() {
     if (available > kReadBufferSize) WarnAndEnd(kTooMuchAvailable, -4);
 
     for (;;) {
-      net::QueryDataAvailable(requestHandle, &available);  // waits for data or the end
+      // Takes what has arrived: each piece is on disk and counted at once.
       uint32_t n = 0;
       bool read = net::Read(requestHandle, buffer, kReadBufferSize, &n);
       for (int retry = 0; !read && retry < kReadRetries; ++retry) {

@@ -72,12 +72,15 @@ cMgrDownloader::cMgrDownloader()
 cMgrDownloader::~cMgrDownloader() {
   Stop();
   if (!workers) return;
+  // Every transfer is told first and joined after, so that the stop takes
+  // as long as the slowest transfer, not the sum of them all.
   for (int i = 0; i < fileCount; ++i) {
-    // Closing the session breaks off a transfer blocked in the network; the
+    // Closing the session breaks off a transfer waiting on the network; the
     // exchange makes sure the transfer itself does not close it again.
     if (net::Handle session = workers[i].internetHandle.exchange(nullptr)) net::Close(session);
-    workers[i].Stop();
+    workers[i].running = 0;
   }
+  for (int i = 0; i < fileCount; ++i) workers[i].Stop();
   delete[] workers;
   workers = nullptr;
 }

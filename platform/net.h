@@ -9,10 +9,15 @@
 // requests fails. The requests must still be closed by their owner; each
 // handle is closed exactly once.
 //
-// No call waits for the server without a limit: a connect, a send, or a wait
-// for response bytes that takes longer than the timeout (SetTimeout) fails,
-// and every later call on that request then fails at once.
+// No call waits for the server without a limit, and none outlasts a stop by
+// more than a moment: every wait (a connect, a send, the response head, body
+// bytes) is made in slices of at most kWaitSliceMs. Between two slices the call
+// looks at the session's running flag (OpenSession) and fails once it reads
+// 0; it fails once the slices add up to the timeout (SetTimeout); and closing
+// the session ends it at once. After a failed call every later call on that
+// request fails at once.
 
+#include <atomic>
 #include <cstdint>
 
 namespace net {
@@ -38,6 +43,10 @@ enum Option : uint32_t {
 // receive timeout of its own, and our Linux client none either).
 constexpr uint32_t kDefaultTimeoutMs = 30000;
 
+// The longest a wait goes without looking at its running flag: a Pause or an
+// Exit takes effect within this, whatever the server does.
+constexpr uint32_t kWaitSliceMs = 250;
+
 // The process-wide limit, in milliseconds, on a connect, a send, and every
 // wait for response bytes (the head, QueryDataAvailable, Read). Read when a
 // session is opened, so it applies to the sessions opened after the call. 0
@@ -45,17 +54,18 @@ constexpr uint32_t kDefaultTimeoutMs = 30000;
 void SetTimeout(uint32_t milliseconds);
 uint32_t Timeout();
 
-// InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, no proxy, no bypass, 0),
-// with the connect, send and receive timeouts set to Timeout(). `agent` is
-// sent as the User-Agent. Null on failure.
-Handle OpenSession(const char* agent);
+// InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, no proxy, no bypass,
+// INTERNET_FLAG_ASYNC), whose waits end within a slice once `*running` is 0
+// (a transfer passes its thread's running flag; null: nothing to watch).
+// `agent` is sent as the User-Agent. Null on failure.
+Handle OpenSession(const char* agent, const std::atomic<int>* running = nullptr);
 
 // InternetOpenUrlA: sends a GET for `url` ("http://host[:port]/path") with the
 // extra request headers `headers` ("Name:value\r\n" lines, `headersLength`
 // bytes) and returns once the response head has arrived. Null on failure,
-// also when the head did not come within the timeout. (On Windows the same
-// request goes out through InternetConnectA, HttpOpenRequestA and
-// HttpSendRequestA: only that way do the timeouts reach it under Wine.)
+// also when the head did not come within the timeout or the session stopped.
+// (On Windows the request goes out as InternetOpenUrlA sends it, through
+// InternetConnectA, HttpOpenRequestA and HttpSendRequestA.)
 Handle OpenUrl(Handle session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags);
 
 // The response's status code (200, 206, 404...). False when unknown.
@@ -70,15 +80,17 @@ bool QueryContentLength(Handle request, char* buffer, uint32_t capacity);
 bool QueryHeader(Handle request, const char* name, char* buffer, uint32_t capacity);
 
 // InternetQueryDataAvailable: waits until body data is there or the body has
-// ended, then gives the number of bytes a read can take at once (0 at the
-// end). False when the connection failed, no byte came within the timeout,
-// or the session was closed.
+// ended, then gives the number of bytes that are there (0 at the end). False
+// when the connection failed, no byte came within the timeout, or the session
+// was stopped or closed.
 bool QueryDataAvailable(Handle request, uint32_t* bytes);
 
-// InternetReadFile: reads up to `size` bytes of the body, waiting until the
-// buffer is full or the body has ended. `*bytesRead` is 0 at the end of the
-// body, also when the server ended it early. False when the connection failed,
-// a wait for bytes passed the timeout, or the session was closed.
+// InternetReadFileExA(IRF_NO_WAIT): waits until body bytes are there or the
+// body has ended, then takes the bytes that have arrived, at most `size`: a
+// read never waits for its buffer to fill, so what arrived before a stall is
+// in hand. `*bytesRead` is 0 at the end of the body, also when the server
+// ended it early. False when the connection failed, no byte came within the
+// timeout, or the session was stopped or closed.
 bool Read(Handle request, void* buffer, uint32_t size, uint32_t* bytesRead);
 
 // InternetCloseHandle, for a session or a request.

@@ -3,9 +3,10 @@
 // request, closed with it; bodies are framed by Content-Length or by the end
 // of the connection. Chunked bodies are not decoded (reads of them fail): such
 // a response has no Content-Length, and the transfer cannot use it anyway.
-// Interim (1xx) responses and redirects are not followed. Every wait on the
-// server is bounded by the session's timeout: the socket's SO_SNDTIMEO (which
-// Linux applies to connect too) and SO_RCVTIMEO, and poll's time-out.
+// Interim (1xx) responses and redirects are not followed. Sockets do not
+// block: every wait on the server (connect, send, head, body) is a poll in
+// slices, bounded by the session's timeout and its running flag; closing the
+// session shuts its sockets down, which ends a poll at once.
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -13,13 +14,11 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +49,7 @@ struct Session : Record {
   Session() : Record(kKind) {}
   std::string agent;
   uint32_t timeoutMs = kDefaultTimeoutMs;
+  const std::atomic<int>* running = nullptr;
   std::atomic<bool> closed{false};
   std::mutex lock;
   std::vector<int> sockets;
@@ -110,32 +110,50 @@ bool ParseUrl(const char* url, ParsedUrl* parsed) {
   return true;
 }
 
-bool SendAll(int socket, const std::string& data) {
+// Waits in slices until `socket` is ready for `events` (POLLIN, POLLOUT):
+// false once the slices add up to the timeout, once the running flag reads 0,
+// or when the session is closed.
+bool WaitFor(const Session& session, int socket, short events) {
+  pollfd waiting{socket, events, 0};
+  for (uint32_t waited = 0; waited < session.timeoutMs; waited += kWaitSliceMs) {
+    const int ready = poll(&waiting, 1, static_cast<int>(std::min(kWaitSliceMs, session.timeoutMs - waited)));
+    if (ready < 0 && errno != EINTR) return false;
+    if (session.closed || (session.running && session.running->load() == 0)) return false;
+    if (ready > 0) return true;
+  }
+  return false;
+}
+
+bool SendAll(const Session& session, int socket, const std::string& data) {
   size_t sent = 0;
   while (sent < data.size()) {
     const ssize_t n = send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    sent += static_cast<size_t>(n);
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+    } else if (n == 0 || (errno != EAGAIN && errno != EINTR) || !WaitFor(session, socket, POLLOUT)) {
+      return false;
+    }
   }
   return true;
 }
 
-// recv that retries on EINTR.
-ssize_t Receive(int socket, void* buffer, size_t size) {
+// What has arrived on `socket`, at most `size` bytes, waiting for the first
+// in slices: > 0 bytes, 0 at the end of the connection, -1 on failure.
+ssize_t Receive(const Session& session, int socket, void* buffer, size_t size) {
   for (;;) {
     const ssize_t n = recv(socket, buffer, size, 0);
-    if (n < 0 && errno == EINTR) continue;
-    return n;
+    if (n >= 0) return n;
+    if ((errno != EAGAIN && errno != EINTR) || !WaitFor(session, socket, POLLIN)) return -1;
   }
 }
 
-// Bounds every blocking send and receive on `socket`, and its connect.
-void SetTimeouts(int socket, uint32_t milliseconds) {
-  const timeval limit{static_cast<time_t>(milliseconds / 1000),
-                      static_cast<suseconds_t>(milliseconds % 1000) * 1000};
-  setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+// A connect that does not block, then waits for the answer in slices.
+bool ConnectWithin(const Session& session, int socket, const sockaddr* address, socklen_t length) {
+  if (connect(socket, address, length) == 0) return true;
+  if (errno != EINPROGRESS || !WaitFor(session, socket, POLLOUT)) return false;
+  int error = 0;
+  socklen_t errorLength = sizeof error;
+  return getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &errorLength) == 0 && error == 0;
 }
 
 // Opens a socket registered with the session (so a close of the session can
@@ -148,9 +166,9 @@ int Connect(Session& session, const ParsedUrl& url) {
   if (getaddrinfo(url.host.c_str(), url.port.c_str(), &hints, &addresses) != 0) return -1;
   int connected = -1;
   for (addrinfo* address = addresses; address && connected < 0; address = address->ai_next) {
-    const int s = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
+    const int s =
+        socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address->ai_protocol);
     if (s < 0) continue;
-    SetTimeouts(s, session.timeoutMs);
     {
       std::lock_guard<std::mutex> guard(session.lock);
       if (session.closed) {
@@ -159,7 +177,7 @@ int Connect(Session& session, const ParsedUrl& url) {
       }
       session.sockets.push_back(s);
     }
-    if (connect(s, address->ai_addr, address->ai_addrlen) == 0) {
+    if (ConnectWithin(session, s, address->ai_addr, address->ai_addrlen)) {
       connected = s;
     } else {
       std::lock_guard<std::mutex> guard(session.lock);
@@ -227,7 +245,7 @@ bool ReadHead(Request& request) {
       return true;
     }
     if (data.size() > kMaxHeadSize) return false;
-    const ssize_t n = Receive(request.socket, chunk, sizeof chunk);
+    const ssize_t n = Receive(*request.session, request.socket, chunk, sizeof chunk);
     if (n <= 0) return false;
     data.append(chunk, static_cast<size_t>(n));
   }
@@ -296,10 +314,11 @@ bool Ended(Request& request, ssize_t received) {
 
 }  // namespace
 
-Handle OpenSession(const char* agent) {
+Handle OpenSession(const char* agent, const std::atomic<int>* running) {
   auto session = std::make_shared<Session>();
   session->agent = agent ? agent : "";
   session->timeoutMs = Timeout();
+  session->running = running;
   return Handles().Add(std::move(session));
 }
 
@@ -312,7 +331,7 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   request->socket = Connect(*session, parsed);
   if (request->socket < 0) return nullptr;
   const std::string head = RequestHead(parsed, session->agent, headers, headersLength);
-  if (!SendAll(request->socket, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
+  if (!SendAll(*session, request->socket, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
     return nullptr;  // the record's end closes its socket
   }
   return Handles().Add(std::move(request));
@@ -345,21 +364,14 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
     return true;
   }
   if (request->ended) return true;
-  pollfd waiting{request->socket, POLLIN, 0};
-  const int limit = static_cast<int>(std::min<uint32_t>(request->session->timeoutMs, INT_MAX));
-  int ready;
-  while ((ready = poll(&waiting, 1, limit)) < 0) {
-    if (errno != EINTR) return Fail(*request);
-  }
-  if (ready == 0) return Fail(*request);  // nothing within the timeout
-  if (request->session->closed) return Fail(*request);
+  if (!WaitFor(*request->session, request->socket, POLLIN)) return Fail(*request);
   int pending = 0;
   if (ioctl(request->socket, FIONREAD, &pending) != 0) return Fail(*request);
   if (pending == 0) {
     // Readable with nothing to read: the connection has ended or failed,
     // unless data arrived just now.
     char probe;
-    const ssize_t n = Receive(request->socket, &probe, 1);
+    const ssize_t n = Receive(*request->session, request->socket, &probe, 1);
     if (n <= 0) return Ended(*request, n);
     request->buffered.assign(1, probe);
     request->bufferedAt = 0;
@@ -379,34 +391,22 @@ bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
   if (!request) return false;
   if (!Usable(*request)) return Fail(*request);
-  auto* out = static_cast<char*>(buffer);
-  uint32_t done = 0;
+  // Bytes that came with the head are what has arrived: no wait for more.
   if (request->bufferedAt < request->buffered.size()) {
     const size_t take = std::min<size_t>(request->buffered.size() - request->bufferedAt, size);
-    std::memcpy(out, request->buffered.data() + request->bufferedAt, take);
+    std::memcpy(buffer, request->buffered.data() + request->bufferedAt, take);
     request->bufferedAt += take;
-    done += static_cast<uint32_t>(take);
+    *bytesRead = static_cast<uint32_t>(take);
+    return true;
   }
-  while (done < size && !request->ended) {
-    size_t want = size - done;
-    if (request->lengthKnown) {
-      if (request->remaining == 0) {
-        request->ended = true;
-        break;
-      }
-      want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(want), request->remaining));
-    }
-    const ssize_t n = Receive(request->socket, out + done, want);
-    if (n <= 0) {
-      // Bytes already in hand are delivered; a failure shows at the next call.
-      const bool ended = Ended(*request, n);
-      if (!ended && done == 0) return false;
-      break;
-    }
-    done += static_cast<uint32_t>(n);
-    if (request->lengthKnown) request->remaining -= n;
-  }
-  *bytesRead = done;
+  if (request->lengthKnown && request->remaining == 0) request->ended = true;
+  if (request->ended || size == 0) return true;
+  size_t want = size;
+  if (request->lengthKnown) want = static_cast<size_t>(std::min<int64_t>(size, request->remaining));
+  const ssize_t n = Receive(*request->session, request->socket, buffer, want);
+  if (n <= 0) return Ended(*request, n);
+  if (request->lengthKnown) request->remaining -= n;
+  *bytesRead = static_cast<uint32_t>(n);
   return true;
 }
 

@@ -1,17 +1,23 @@
-// The network seam on Windows: WinINet. Each HINTERNET sits in a record of
-// ours because WinINet frees a session's requests when the session is
-// closed: a request closed afterwards by its owner would close a stale (or
-// reused) HINTERNET. Closing a session closes its requests' HINTERNETs itself,
-// once, and marks them, so the owner's close then only drops the record.
+// The network seam on Windows: WinINet, in asynchronous mode. Each HINTERNET
+// sits in a record of ours because WinINet frees a session's requests when
+// the session is closed: a request closed afterwards by its owner would close
+// a stale (or reused) HINTERNET. Closing a session closes its requests'
+// HINTERNETs itself, once, and marks them, so the owner's close then only
+// drops the record.
 //
-// A request is opened as InternetOpenUrlA opens it (InternetConnectA,
+// Why asynchronous: under Wine a WinINet call that waits for the server cannot
+// be broken off (closing its handle does not end it), and a synchronous read
+// waits until its whole buffer is full. In asynchronous mode no call of ours
+// blocks inside WinINet: a call that would wait returns ERROR_IO_PENDING,
+// WinINet finishes it on a thread of its own and says so through the status
+// callback, and we wait for that in slices, looking at the running flag and
+// the session between them. A read with IRF_NO_WAIT takes the bytes that have
+// arrived, in large non-blocking receives.
+//
+// A request goes out as InternetOpenUrlA sends it (InternetConnectA,
 // HttpOpenRequestA with "*/*", the caller's headers added, HttpSendRequestA),
-// but by hand, so that the timeouts can be set on the request before it is
-// sent: Wine's WinINet gives the requests of InternetOpenUrlA no receive
-// timeout whatever the session says, and applies a request's own only when it
-// reads the response head (the socket keeps it for the body). A timed-out read
-// there fails once and then reads as the end of the body, so a failed request
-// is marked and every later call on it fails at once.
+// by hand so that its timeouts can be set before it is sent: they bound what
+// WinINet's own thread still does for a call we gave up on.
 
 #include <windows.h>
 #include <wininet.h>
@@ -26,6 +32,7 @@
 
 #include "platform/net.h"
 #include "platform/net_handles.h"
+#include "platform/owned_handle.h"
 
 namespace net {
 namespace {
@@ -35,6 +42,20 @@ using detail::Record;
 
 struct Request;
 
+// The end of a request's pending call, as WinINet's thread reports it. It
+// lives as long as either side needs it: the request record holds it, and
+// WinINet holds it (as the request's context) until it says the handle is
+// closing, since a call we gave up on may still end after that. What WinINet
+// writes when a call ends (the count of InternetQueryDataAvailable, the
+// buffers of InternetReadFileExA) lives here for the same reason.
+struct Completion {
+  platform::OwnedHandle done{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+  std::atomic<bool> succeeded{false};
+  DWORD available = 0;
+  INTERNET_BUFFERSA taken{};
+};
+using CompletionRef = std::shared_ptr<Completion>;
+
 // The lock guards the list and each request's HINTERNET against being
 // closed twice.
 struct Session : Record {
@@ -43,6 +64,9 @@ struct Session : Record {
   std::mutex lock;
   HINTERNET internet = nullptr;
   DWORD timeoutMs = kDefaultTimeoutMs;
+  const std::atomic<int>* running = nullptr;
+  // Set once by Close: a wait on any of the session's requests ends at once.
+  platform::OwnedHandle closedEvent{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   bool closed = false;
   std::vector<Request*> requests;
 };
@@ -53,11 +77,24 @@ struct Request : Record {
   std::shared_ptr<Session> session;
   HINTERNET connection = nullptr;  // from InternetConnectA; closed with the request
   // Used without the lock by the calls below: WinINet fails a call on a
-  // handle that another thread has closed, which is what breaks it off.
+  // handle that another thread has closed.
   HINTERNET internet = nullptr;
+  CompletionRef completion = std::make_shared<Completion>();
+  DWORD_PTR context = 0;  // WinINet's reference to `completion`
   bool closedBySession = false;
   std::atomic<bool> failed{false};  // a call failed: every later one fails
 };
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* information, DWORD) {
+  auto* completion = reinterpret_cast<CompletionRef*>(context);
+  if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
+    // dwError carries a count, not an error, when dwResult says success.
+    (*completion)->succeeded = static_cast<const INTERNET_ASYNC_RESULT*>(information)->dwResult != 0;
+    SetEvent((*completion)->done.Get());
+  } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+    delete completion;  // WinINet's last word on the request
+  }
+}
 
 // The three limits WinINet knows, on a session, a connection or a request.
 void SetTimeouts(HINTERNET handle, DWORD milliseconds) {
@@ -82,6 +119,40 @@ bool ReleaseRequest(Request& request) {
   auto& requests = request.session->requests;
   requests.erase(std::remove(requests.begin(), requests.end(), &request), requests.end());
   return request.closedBySession || CloseRequestHandles(request);
+}
+
+bool Fail(Request& request) {
+  request.failed = true;
+  return false;
+}
+
+// Waits for the end of the call on `request` that WinINet has taken over:
+// true when it succeeded. False once the slices add up to the timeout, once
+// the running flag reads 0, or when the session is closed.
+bool AwaitCompletion(Request& request) {
+  Session& session = *request.session;
+  const HANDLE events[] = {request.completion->done.Get(), session.closedEvent.Get()};
+  for (DWORD waited = 0; waited < session.timeoutMs; waited += kWaitSliceMs) {
+    const DWORD slice = std::min<DWORD>(kWaitSliceMs, session.timeoutMs - waited);
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, slice);
+    if (woke == WAIT_OBJECT_0) return request.completion->succeeded;
+    if (woke != WAIT_TIMEOUT) return false;  // the session was closed
+    if (session.running && session.running->load() == 0) return false;
+  }
+  return false;
+}
+
+// Makes `call` (a read or a query of the body) until WinINet answers it at
+// once: when WinINet takes it over instead, its completion means the bytes
+// are there, and the next call takes them. False, with the request failed
+// from now on, when the call fails or the wait does.
+template <class Call>
+bool CallUntilAnswered(Request& request, Call call) {
+  for (;;) {
+    ResetEvent(request.completion->done.Get());
+    if (call()) return true;
+    if (GetLastError() != ERROR_IO_PENDING || !AwaitCompletion(request)) return Fail(request);
+  }
 }
 
 // The parts of an http or https URL that a connection and a request take.
@@ -131,15 +202,18 @@ bool QueryText(Handle handle, DWORD query, const char* name, char* buffer, uint3
 
 }  // namespace
 
-Handle OpenSession(const char* agent) {
-  HINTERNET internet = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+Handle OpenSession(const char* agent, const std::atomic<int>* running) {
+  HINTERNET internet = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
   if (!internet) return nullptr;
+  // Handed down to every request opened on the session.
+  if (InternetSetStatusCallbackA(internet, OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+    InternetCloseHandle(internet);
+    return nullptr;
+  }
   auto session = std::make_shared<Session>();
   session->internet = internet;
   session->timeoutMs = Timeout();
-  // Windows hands these down to the session's requests; Wine only the
-  // connect timeout (the requests get theirs in OpenUrl).
-  SetTimeouts(internet, session->timeoutMs);
+  session->running = running;
   return Handles().Add(std::move(session));
 }
 
@@ -151,19 +225,24 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   request->session = session;
   {
     // None of these waits for the network. The request is on the session's
-    // list before it is sent, so that a close of the session breaks it off.
+    // list before it is sent, so that a close of the session ends it.
     std::lock_guard<std::mutex> guard(session->lock);
     if (session->closed) return nullptr;
     request->connection =
         InternetConnectA(session->internet, parts.host, parts.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     if (!request->connection) return nullptr;
+    // WinINet's reference to the completion, given back when it reports the
+    // request's handle closing.
+    auto context = std::make_unique<CompletionRef>(request->completion);
     const char* acceptTypes[] = {"*/*", nullptr};
-    request->internet = HttpOpenRequestA(request->connection, "GET", parts.target.c_str(), nullptr, nullptr,
-                                         acceptTypes, flags | (parts.secure ? INTERNET_FLAG_SECURE : 0), 0);
+    request->internet =
+        HttpOpenRequestA(request->connection, "GET", parts.target.c_str(), nullptr, nullptr, acceptTypes,
+                         flags | (parts.secure ? INTERNET_FLAG_SECURE : 0), reinterpret_cast<DWORD_PTR>(context.get()));
     if (!request->internet) {
       InternetCloseHandle(request->connection);
       return nullptr;
     }
+    request->context = reinterpret_cast<DWORD_PTR>(context.release());
     SetTimeouts(request->internet, session->timeoutMs);
     if (headers && headersLength &&
         !HttpAddRequestHeadersA(request->internet, headers, headersLength, HTTP_ADDREQ_FLAG_ADD)) {
@@ -172,8 +251,10 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     }
     session->requests.push_back(request.get());
   }
-  // Blocks until the response head is in, or the timeout has passed.
-  const bool sent = HttpSendRequestA(request->internet, nullptr, 0, nullptr, 0) != FALSE;
+  // Until the response head is in, the timeout has passed or the run stopped.
+  ResetEvent(request->completion->done.Get());
+  const bool sent = HttpSendRequestA(request->internet, nullptr, 0, nullptr, 0) ||
+                    (GetLastError() == ERROR_IO_PENDING && AwaitCompletion(*request));
   bool closed;
   {
     std::lock_guard<std::mutex> guard(session->lock);
@@ -209,12 +290,13 @@ bool QueryHeader(Handle handle, const char* name, char* buffer, uint32_t capacit
 bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
   if (!request || request->failed) return false;
-  DWORD available = 0;
-  if (!InternetQueryDataAvailable(request->internet, &available, 0, 0)) {
-    request->failed = true;
+  Completion& completion = *request->completion;
+  if (!CallUntilAnswered(*request, [&] {
+        return InternetQueryDataAvailable(request->internet, &completion.available, 0, request->context) != FALSE;
+      })) {
     return false;
   }
-  *bytes = available;
+  *bytes = completion.available;
   return true;
 }
 
@@ -222,14 +304,21 @@ bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
   *bytesRead = 0;
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
   if (!request || request->failed) return false;
-  DWORD read = 0;
-  // A failed read may have taken some bytes (Wine's does): they are dropped,
-  // and the transfer fetches them again from the bytes on disk.
-  if (!InternetReadFile(request->internet, buffer, size, &read)) {
-    request->failed = true;
+  INTERNET_BUFFERSA& taken = request->completion->taken;
+  // With IRF_NO_WAIT a read that finds nothing leaves the buffer alone and
+  // goes asynchronous; once WinINet says bytes are there, the next read takes
+  // them. A failed read may have taken some bytes (Wine's does): they are
+  // dropped, and the transfer fetches them again from the bytes on disk.
+  if (!CallUntilAnswered(*request, [&] {
+        taken = INTERNET_BUFFERSA{};
+        taken.dwStructSize = sizeof taken;
+        taken.lpvBuffer = buffer;
+        taken.dwBufferLength = size;
+        return InternetReadFileExA(request->internet, &taken, IRF_NO_WAIT, request->context) != FALSE;
+      })) {
     return false;
   }
-  *bytesRead = read;
+  *bytesRead = taken.dwBufferLength;
   return true;
 }
 
@@ -240,6 +329,7 @@ bool Close(Handle handle) {
   auto& session = static_cast<Session&>(*record);
   std::lock_guard<std::mutex> guard(session.lock);
   session.closed = true;
+  SetEvent(session.closedEvent.Get());
   for (Request* request : session.requests) {
     CloseRequestHandles(*request);
     request->closedBySession = true;

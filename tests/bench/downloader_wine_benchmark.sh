@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # downloader.exe itself under Wine (WinINet), driven from outside like the
 # end-to-end tests; it measures, it does not pass or fail:
-#   1. a client of 8 files of 128 MiB from nginx on loopback: the program's
-#      wall and CPU time from the click on Start to the last byte on disk and
-#      its working set (VmRSS of its Linux process) meanwhile, then curl
-#      fetching the same files four at a time;
+#   1. a client of 8 files of 128 MiB from nginx on loopback, medians of 3:
+#      curl fetching the files four at a time, the engine alone
+#      (client-fetch.exe) and the program (from the click on Start to the last
+#      byte on disk), wall and CPU, without and with SHA-256 digests in the
+#      manifest; the program's working set (VmRSS of its Linux process);
 #   2. one panel tick with its repaint: the CPU of a download crawling at
 #      64 KB/s per file (a tick and a repaint every 333 ms, almost no transfer
 #      work) less the CPU while paused, per tick;
@@ -20,7 +21,7 @@ repo=$(pwd)
 
 if [[ ${BENCHMARK_SESSION:-} != 1 ]]; then
   cmake --preset windows >/dev/null
-  cmake --build --preset windows --target downloader manifest-tool winprobe >/dev/null
+  cmake --build --preset windows --target downloader client-fetch manifest-tool winprobe >/dev/null
   export WINE_RUN_HOME=$repo/build/windows/wine WINE_RUN_SCREEN=1280x1024x24 BENCHMARK_SESSION=1
   export DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' build/windows/CMakeCache.txt)
   export RESOURCE_SCRIPT=$repo/resources/downloader.rc WINE_TEST_ARTIFACTS=$(mktemp -d)
@@ -33,6 +34,7 @@ at_exit "rm -rf '$artifacts'"
 mib_per_file=${1:-128}
 product=$repo/build/windows/app/downloader.exe
 tool=$repo/build/windows/tools/manifest/manifest-tool.exe
+fetch=$repo/build/windows/tools/fetch/client-fetch.exe
 download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
 ticks_per_second=$(getconf CLK_TCK)
 xserver=$(pgrep -P "$PPID" -x Xvfb) || fail "no X server of this session"
@@ -72,51 +74,88 @@ open_program() {
   pid=$(program_linux_pid bench) || fail "no process of downloader.exe"
 }
 
-echo "== 1. $((8 * mib_per_file)) MiB in 8 files from nginx: downloader.exe (WinINet) against curl four at a time"
+echo "== 1. $((8 * mib_per_file)) MiB in 8 files from nginx, medians of 3 runs: curl four at a time, the engine"
+echo "   (client-fetch.exe, WinINet) and downloader.exe, without and with SHA-256 digests in the manifest"
 root=$WINEPREFIX/big
 files=()
 for i in 1 2 3 4 5 6 7 8; do files+=("data/part$i.pak:$((mib_per_file * 1048576))"); done
 publish_client "$root" "$tool" "${files[@]}"
 total=$(bytes_in "$root/Live/fullclient/data")
+manifest=$root/Live/fullclient/json/file.json
+cp "$manifest" "$artifacts/hashed.json"
+sed 's/, "SHA256" : "[0-9a-f]*"//' "$artifacts/hashed.json" >"$artifacts/plain.json"
 start_content_server "$root"
-open_program
-rss_before=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")
-anon_before=$(awk '/^RssAnon/ { print $2 }' "/proc/$pid/status")
-point "${button_x[start]}" 350
-others=$(prefix_pids | grep -v -x "$pid" | tr '\n' ' ')
-program_before=$(cpu_ticks "$pid") others_before=$(cpu_ticks $others) x_before=$(cpu_ticks "$xserver")
-start=$(now)
-xdotool click 1
-rss_peak=0 anon_peak=0
-until holds_bytes "$download" "$total"; do
-  read -r rss anon < <(awk '/^VmRSS/ { r = $2 } /^RssAnon/ { a = $2 } END { print r, a }' "/proc/$pid/status")
-  ((rss > rss_peak)) && rss_peak=$rss
-  ((anon > anon_peak)) && anon_peak=$anon
-  sleep 0.05
-done
-finish=$(now)
-program_cpu=$(($(cpu_ticks "$pid") - program_before))
-others_cpu=$(($(cpu_ticks $others) - others_before))
-x_cpu=$(($(cpu_ticks "$xserver") - x_before))
-same_client "$download" "$root"
-wall=$(elapsed "$start" "$finish")
-echo "   downloader.exe: wall $wall s, CPU $(seconds "$program_cpu") s (the prefix's other processes" \
-  "$(seconds "$others_cpu") s, the X server $(seconds "$x_cpu") s);" \
-  "$(awk -v b="$total" -v s="$wall" 'BEGIN { printf "%.0f", b / 1048576 / s }') MiB/s"
-echo "   working set (VmRSS): $((rss_before / 1024)) MiB before Start, at most $((rss_peak / 1024)) MiB during the" \
-  "download; of it private (RssAnon): $((anon_before / 1024)) MiB, at most $((anon_peak / 1024)) MiB"
-close_main_window bench
-
-copies=$(mktemp -d)
+copies=$WINEPREFIX/copies
 TIMEFORMAT='%R %U %S'
-curl_times=$( { time (
-  cd "$copies" && for i in 1 2 3 4 5 6 7 8; do echo "http://$DOWNLOADER_HOST/Live/fullclient/data/data/part$i.pak"; done |
-    xargs -P4 -n1 curl -s -S -O ) ; } 2>&1 )
-read -r curl_wall curl_user curl_system <<<"$curl_times"
-for i in 1 2 3 4 5 6 7 8; do cmp -s "$copies/part$i.pak" "$root/Live/fullclient/data/data/part$i.pak" || fail "curl's part$i differs"; done
+
+# Each run prints "WALL CPU" in seconds; CPU is the process's own.
+run_curl() {
+  rm -rf "$copies" && mkdir -p "$copies"
+  local times wall user system
+  times=$( { time (
+    cd "$copies" && for i in 1 2 3 4 5 6 7 8; do echo "http://$DOWNLOADER_HOST/Live/fullclient/data/data/part$i.pak"; done |
+      xargs -P4 -n1 curl -s -S -O ) ; } 2>&1 )
+  read -r wall user system <<<"$times"
+  for i in 1 2 3 4 5 6 7 8; do
+    cmp -s "$copies/part$i.pak" "$root/Live/fullclient/data/data/part$i.pak" || fail "curl's part$i differs"
+  done
+  awk -v w="$wall" -v u="$user" -v s="$system" 'BEGIN { printf "%.2f %.2f\n", w, u + s }'
+}
+run_engine() {
+  rm -rf "$copies"
+  local times wall user system
+  times=$( { time wine "$fetch" "http://$DOWNLOADER_HOST/Live/fullclient/json/" "$(windows_path "$WINEPREFIX")\\copies" \
+    >/dev/null 2>"$artifacts/fetch.err" ; } 2>&1 ) || fail "client-fetch.exe did not complete: $(tail -n 3 "$artifacts/fetch.err")"
+  read -r wall user system <<<"$times"
+  same_client "$copies" "$root"
+  awk -v w="$wall" -v u="$user" -v s="$system" 'BEGIN { printf "%.2f %.2f\n", w, u + s }'
+}
+run_downloader() {
+  open_program >&2
+  point "${button_x[start]}" 350
+  local before start finish rss anon rss_peak=0 anon_peak=0
+  read -r rss_peak anon_peak <"$artifacts/peaks"
+  before=$(cpu_ticks "$pid")
+  start=$(now)
+  xdotool click 1
+  until holds_bytes "$download" "$total"; do
+    read -r rss anon < <(awk '/^VmRSS/ { r = $2 } /^RssAnon/ { a = $2 } END { print r, a }' "/proc/$pid/status")
+    ((rss > rss_peak)) && rss_peak=$rss
+    ((anon > anon_peak)) && anon_peak=$anon
+    sleep 0.05
+  done
+  finish=$(now)
+  echo "$(elapsed "$start" "$finish") $(seconds $(($(cpu_ticks "$pid") - before)))"
+  echo "$rss_peak $anon_peak" >"$artifacts/peaks"  # this runs in a subshell
+  same_client "$download" "$root"
+  close_main_window bench >&2
+}
+# median_of_3 COMMAND: runs it three times; prints the median wall and CPU.
+median_of_3() {
+  local runs
+  runs=$(for _ in 1 2 3; do "$@"; done)
+  echo "$(awk '{ print $1 }' <<<"$runs" | sort -n | sed -n 2p) $(awk '{ print $2 }' <<<"$runs" | sort -n | sed -n 2p)"
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo "0 0" >"$artifacts/peaks"
+read -r curl_wall curl_cpu <<<"$(median_of_3 run_curl)"
+echo "   curl -P4:              wall $curl_wall s, CPU $curl_cpu s"
+for digests in plain hashed; do
+  cp "$artifacts/$digests.json" "$manifest"
+  read -r engine_wall engine_cpu <<<"$(median_of_3 run_engine)"
+  read -r program_wall program_cpu <<<"$(median_of_3 run_downloader)"
+  label="without digests"
+  [[ $digests == hashed ]] && label="with SHA-256"
+  echo "   $label:"
+  echo "     client-fetch.exe:    wall $engine_wall s ($(ratio "$engine_wall" "$curl_wall") x curl), CPU $engine_cpu s" \
+    "($(ratio "$engine_cpu" "$curl_cpu") x curl)"
+  echo "     downloader.exe:      wall $program_wall s ($(ratio "$program_wall" "$curl_wall") x curl), CPU $program_cpu s" \
+    "($(ratio "$program_cpu" "$curl_cpu") x curl)"
+done
+read -r rss_peak anon_peak <"$artifacts/peaks"
+echo "   downloader.exe's working set (VmRSS) during its downloads: at most $((rss_peak / 1024)) MiB, of it private" \
+  "(RssAnon) at most $((anon_peak / 1024)) MiB"
 rm -rf "$copies" "$root" "$download"
-echo "   curl -P4:       wall $curl_wall s, CPU $(awk -v u="$curl_user" -v s="$curl_system" 'BEGIN { printf "%.2f", u + s }') s;" \
-  "$(awk -v b="$total" -v s="$curl_wall" 'BEGIN { printf "%.0f", b / 1048576 / s }') MiB/s"
 stop_content_server
 
 echo "== 2. one panel tick with its repaint; 3. paused"

@@ -83,7 +83,7 @@ TEST_F(HttpNginxTest, WholeFileIsFetchedByteIdentical) {
   EXPECT_EQ(transfer.starts, std::vector<int64_t>{0});
   EXPECT_EQ(transfer.finishes, (std::vector<std::pair<int64_t, int64_t>>{{0, kBigSize}}));
   EXPECT_EQ(transfer.received, kBigSize);
-  EXPECT_EQ(transfer.chunks.size(), 200u) << "one report per full MiB";
+  for (int chunk : transfer.chunks) EXPECT_TRUE(chunk > 0 && chunk <= kMiB) << "what arrived, at most the buffer";
   EXPECT_TRUE(boxes_.Texts().empty());
   EXPECT_EQ(LogText(), "");
 }
@@ -95,14 +95,17 @@ TEST_F(HttpNginxTest, StoppedHalfwayThenResumedIsByteIdentical) {
   };
   first.DownloadFile(url_.c_str(), "client.bin");
   ASSERT_TRUE(WaitUntilEnded(first));
-  EXPECT_EQ(first.finishes, (std::vector<std::pair<int64_t, int64_t>>{{0, kBigSize / 2}}));
-  EXPECT_EQ(cHttp::GetLocalFileSize("client.bin"), kBigSize / 2);
+  const int64_t half = first.received;
+  EXPECT_GE(half, kBigSize / 2);
+  EXPECT_LT(half, kBigSize);
+  EXPECT_EQ(first.finishes, (std::vector<std::pair<int64_t, int64_t>>{{0, half}}));
+  EXPECT_EQ(cHttp::GetLocalFileSize("client.bin"), half);
 
   cRecordingHttp second;
   second.DownloadFile(url_.c_str(), "client.bin");
   ASSERT_TRUE(WaitUntilEnded(second));
-  EXPECT_EQ(second.starts, std::vector<int64_t>{kBigSize / 2});
-  EXPECT_EQ(second.received, kBigSize / 2);
+  EXPECT_EQ(second.starts, std::vector<int64_t>{half});
+  EXPECT_EQ(second.received, kBigSize - half);
   EXPECT_TRUE(SameFiles("client.bin", source_));
   EXPECT_TRUE(boxes_.Texts().empty());
 }

@@ -27,6 +27,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -539,4 +540,69 @@ int cHttpTestServer::OpenConnections() const {
 int cHttpTestServer::MaxOpenConnections() const {
   std::lock_guard<std::mutex> guard(impl_->lock);
   return impl_->maxOpen;
+}
+
+struct cSilentPort::Impl {
+  Socket listener = kNoSocket;
+  std::vector<Socket> fillers;
+  int port = 0;
+  bool winsockStarted = false;
+
+  // A connect from here, and whether it completes within `ms`.
+  bool ConnectCompletes(int ms) {
+    const Socket s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == kNoSocket) return true;
+    MakeNonBlocking(s);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(s, &writable);
+    timeval limit{0, ms * 1000};
+    const bool completed = select(static_cast<int>(s) + 1, nullptr, &writable, nullptr, &limit) > 0;
+    fillers.push_back(s);  // kept open: it holds its place in the queue
+    return completed;
+  }
+};
+
+cSilentPort::cSilentPort() : impl_(std::make_unique<Impl>()) {}
+
+cSilentPort::~cSilentPort() {
+  for (Socket s : impl_->fillers) CloseSocket(s);
+  if (impl_->listener != kNoSocket) CloseSocket(impl_->listener);
+#ifdef _WIN32
+  if (impl_->winsockStarted) WSACleanup();
+#endif
+}
+
+bool cSilentPort::Open() {
+#ifdef _WIN32
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
+  impl_->winsockStarted = true;
+#endif
+  impl_->listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (impl_->listener == kNoSocket) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  if (bind(impl_->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(impl_->listener, 0) != 0 ||
+      getsockname(impl_->listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    return false;
+  }
+  impl_->port = ntohs(address.sin_port);
+  // Connects of our own fill the queue until one is left unanswered.
+  for (int tries = 0; tries < 32; ++tries) {
+    if (!impl_->ConnectCompletes(200)) return true;
+  }
+  return false;
+}
+
+std::string cSilentPort::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(impl_->port) + path;
 }

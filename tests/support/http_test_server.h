@@ -98,3 +98,23 @@ class cHttpTestServer {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// A loopback port whose connects are never answered: it listens but never
+// accepts, and its queue is kept full, so the system drops a client's SYN and
+// the client waits as for a host that does not answer.
+class cSilentPort {
+ public:
+  cSilentPort();
+  ~cSilentPort();
+  cSilentPort(const cSilentPort&) = delete;
+  cSilentPort& operator=(const cSilentPort&) = delete;
+
+  // False when the port could not be made silent.
+  bool Open();
+  // "http://127.0.0.1:PORT" followed by `path`.
+  std::string Url(const std::string& path) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
