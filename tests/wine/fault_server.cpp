@@ -7,8 +7,10 @@
 // Commands, one per line on standard input, each acknowledged on standard
 // output with "ok" and the command once it is in force:
 //   fault PATH key=value...   queues a fault for PATH behind those set there
-//                             (keys: status, endAfter, resetAfter, times)
-//   clear                     no more faults: every path behaves
+//                             (keys: status, endAfter, resetAfter, stallAfter,
+//                             times)
+//   clear                     no more faults: every path behaves; held
+//                             responses are reset
 //   quit                      (or the end of the input) stops the server
 // Every request is appended to REQUEST-LOG as "TARGET range=RANGE" within
 // about 50 ms of its arrival. Exit code 0, or 1 when the port cannot be had.
@@ -39,6 +41,8 @@ bool ParseFault(std::istringstream& words, cHttpTestServer::Fault* fault) {
       fault->endAfter = value;
     } else if (key == "resetAfter") {
       fault->resetAfter = value;
+    } else if (key == "stallAfter") {
+      fault->stallAfter = value;
     } else if (key == "times") {
       fault->times = static_cast<int>(value);
     } else {
@@ -102,6 +106,7 @@ int main(int argc, char** argv) {
       if (understood) server.AddFault(path, fault);
     } else if (command == "clear") {
       server.ClearFaults();
+      server.ResetStalls();
     } else if (command == "quit") {
       break;
     } else {

@@ -3,8 +3,10 @@
 # file's response ends early (the transfer resumes it with a byte range and
 # it arrives whole); another ends early and is then answered with an error
 # status (the run ends incomplete: its box, the row back in Paused, Launch
-# disabled, the error page not in the file). Once the server answers again,
-# Start completes the client byte for byte.
+# disabled, the error page not in the file). Start again while the server
+# holds a response mid-body: what arrived is on disk, and Pause a second into
+# the stall leaves the window answering the mouse at once. Once the server
+# answers again, Start completes the client byte for byte.
 #
 #   fault_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE FAULT-SERVER.EXE
 set -euo pipefail
@@ -39,6 +41,22 @@ cmp -s "$data/data/early.pak" "$download/data/early.pak" || fail "early.pak is n
 [[ $(stat -c %s "$download/data/failing.pak") == 1500000 ]] || fail "failing.pak has $(stat -c %s "$download/data/failing.pak") bytes"
 cmp -s -n 1500000 "$data/data/failing.pak" "$download/data/failing.pak" || fail "failing.pak holds other bytes"
 
+echo "-- a response held mid-body: its bytes are on disk, and Pause does not wait for the server"
+fault_command clear
+fault_command fault /Live/fullclient/data/data/failing.pak stallAfter=200000 times=2  # the length probe, then the range
+click start
+wait_until 20 "the bytes before the stall are not on disk" \
+  test "$(stat -c %s "$download/data/failing.pak")" == 1700000
+sleep 1
+point "${button_x[pause]}" 350
+xdotool click 1
+paused=$(date +%s%N)
+point "${button_x[start]}" 350
+expect_picture paused-in-stall --buttons launch=X,start=O,pause=X,cancel=N,folder=N --fill any
+answered_ms=$((($(date +%s%N) - paused) / 1000000))
+((answered_ms < 3000)) || fail "the window answered the mouse $answered_ms ms after Pause"
+[[ $(stat -c %s "$download/data/failing.pak") == 1700000 ]] || fail "failing.pak lost bytes at the Pause"
+
 echo "-- the server answers again: Start completes the client"
 fault_command clear
 click start
@@ -46,5 +64,6 @@ wait_until 30 "the download did not finish" holds_bytes "$download" "$(bytes_in 
 expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
 same_client "$download" "$root"
 requested "/Live/fullclient/data/data/failing.pak range=bytes=1500000-" || fail "failing.pak was not resumed"
+requested "/Live/fullclient/data/data/failing.pak range=bytes=1700000-" || fail "failing.pak was not resumed after the stall"
 close_main_window main
 echo PASS
