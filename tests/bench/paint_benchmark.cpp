@@ -1,21 +1,29 @@
 // Windows only, run by hand under Wine: what one paint of the main window
 // costs with all its children (background, folder text, five buttons, bar,
-// panel), and one panel tick with its repaint, on the real windows.
+// panel), a tick that changes every text with its repaint of the panel and
+// the bar, and a whole repaint of each, on the real windows; back to back,
+// then paced every 333 ms as the timer paces them.
 //
 //   scripts/wine-run.sh build/windows/tests/ui/paint_benchmark.exe [PAINTS]
 //
 // No content server is needed: the window's messages are not pumped, so the
-// panel's timer never runs; the paints are forced with RedrawWindow.
+// panel's timer never runs; the paints are forced with RedrawWindow and
+// UpdateWindow.
+//
+// Paced repaints cost far more than back-to-back ones under Wine: after its
+// last command Wine's Direct3D command thread (wined3d_cs) spins for tens of
+// milliseconds before it sleeps, and a repaint after a rest pays that whole
+// spin. WINE_D3D_CONFIG=csmt=0x0 in the environment shows the drawing alone.
 //
 // Then the pieces of a repaint, each timed on its own on a DC render target
 // of the benchmark's own bound to the panel's device context: a paint that
-// draws nothing (bind, begin, end), the backdrop, one text, one text from a
-// layout made beforehand, and a 1:1 copy of a bitmap the panel's size.
+// draws nothing (bind, begin, end), fills, a 1:1 bitmap copy, texts drawn
+// from their characters or from layouts made beforehand.
 
 #include <windows.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -24,6 +32,7 @@
 #include "app/folders.h"
 #include "app/main_window.h"
 #include "json/json.h"
+#include "ui/figures.h"
 
 namespace {
 
@@ -112,7 +121,9 @@ void MeasurePieces(cWinDownloadInfo& panel, int runs) {
     if (cached) target->DrawBitmap(cached.Get(), whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
   };
   auto drawLayouts = [&](int first, int last) {
-    for (int i = first; i < last; ++i) target->DrawTextLayout(D2D1::Point2F(70.0f * i, 0), layouts[i].Get(), brush.Get());
+    for (int i = first; i < last; ++i) {
+      target->DrawTextLayout(D2D1::Point2F(70.0f * i, 0), layouts[i].Get(), brush.Get());
+    }
   };
   const std::vector<Piece> pieces = {
       {"bind, begin, end, nothing drawn", [&] { paint([] {}); }},
@@ -146,7 +157,9 @@ void MeasurePieces(cWinDownloadInfo& panel, int runs) {
       {"the same with a Clear and eight FillRectangles", [&] {
          paint([&] {
            target->Clear(D2D1::ColorF(0.2f, 0.2f, 0.2f));
-           for (int i = 0; i < 8; ++i) target->FillRectangle(D2D1::RectF(70.0f * i, 2, 70.0f * i + 50, 18), brush.Get());
+           for (int i = 0; i < 8; ++i) {
+             target->FillRectangle(D2D1::RectF(70.0f * i, 2, 70.0f * i + 50, 18), brush.Get());
+           }
          });
        }},
       {"the same with a 1:1 copy and one kept layout", [&] {
@@ -192,33 +205,71 @@ int main(int argc, char** argv) {
   std::printf("main window with children: %d paints, %.3f ms wall and %.3f ms CPU per paint\n", paints,
               Seconds(start, end) * 1000 / paints, (CpuSeconds() - cpu) * 1000 / paints);
 
-  // A tick's figures and texts, then its repaint of the panel and the bar.
+  // A tick as the timer's: its figures and texts, every one of them
+  // changed, then its repaint of the panel and the bar.
+  cWinDownloadInfo& panel = window->infoPanel;
+  cProgressBar& bar = window->progressBar;
+  auto tick = [&](int i) {
+    WideChar text[kFigureTextCapacity];
+    FormatSizeText(static_cast<int64_t>(i) * 123457, text);
+    panel.ShowValue(kReceivedItem, text);
+    FormatTimeText(static_cast<uint32_t>(i), text);
+    panel.ShowValue(kElapsedItem, text);
+    bar.SetSpeed(1.0f + static_cast<float>(i) / 512);
+    FormatTimeText(static_cast<uint32_t>(100000 - 3 * i), text);
+    panel.ShowValue(kRemainingItem, text);
+    bar.SetRate(i % 10000);
+    UpdateWindow(panel.hwnd);
+    UpdateWindow(bar.hwnd);
+  };
   cpu = CpuSeconds();
   QueryPerformanceCounter(&start);
-  for (int i = 0; i < paints; ++i) {
-    window->progressBar.SetRate(i % 10000);
-    window->progressBar.SetSpeed(static_cast<float>(i));
-    window->infoPanel.Invalidate();
-    UpdateWindow(window->infoPanel.hwnd);
-    UpdateWindow(window->progressBar.hwnd);
-  }
+  for (int i = 0; i < paints; ++i) tick(i);
   QueryPerformanceCounter(&end);
-  std::printf("panel and bar repaint of a tick: %.3f ms wall and %.3f ms CPU each\n",
+  std::printf("a tick changing every text, with its repaint: %.3f ms wall and %.3f ms CPU each\n",
               Seconds(start, end) * 1000 / paints, (CpuSeconds() - cpu) * 1000 / paints);
 
-  // Each alone.
+  // Each repainted wholly, alone.
   cpu = CpuSeconds();
   for (int i = 0; i < paints; ++i) {
     window->infoPanel.Invalidate();
     UpdateWindow(window->infoPanel.hwnd);
   }
-  std::printf("panel repaint alone: %.3f ms CPU each\n", (CpuSeconds() - cpu) * 1000 / paints);
+  std::printf("whole panel repaint alone: %.3f ms CPU each\n", (CpuSeconds() - cpu) * 1000 / paints);
   cpu = CpuSeconds();
   for (int i = 0; i < paints; ++i) {
     window->progressBar.Invalidate();
     UpdateWindow(window->progressBar.hwnd);
   }
-  std::printf("bar repaint alone: %.3f ms CPU each\n", (CpuSeconds() - cpu) * 1000 / paints);
+  std::printf("whole bar repaint alone: %.3f ms CPU each\n", (CpuSeconds() - cpu) * 1000 / paints);
+
+  // Paced as the timer paces them: what a repaint costs after 333 ms of
+  // rest, beside the rest alone.
+  auto paced = [&](const char* name, auto repaint) {
+    const int ticks = 15;
+    const double start = CpuSeconds();
+    for (int i = 0; i < ticks; ++i) {
+      Sleep(333);
+      repaint(i);
+    }
+    std::printf("paced every 333 ms, %s: %.3f ms CPU each\n", name, (CpuSeconds() - start) * 1000 / ticks);
+  };
+  paced("nothing", [](int) {});
+  paced("a tick changing every text", [&](int i) { tick(paints + i); });
+  paced("whole panel repaint", [&](int) {
+    window->infoPanel.Invalidate();
+    UpdateWindow(window->infoPanel.hwnd);
+  });
+  paced("whole bar repaint", [&](int) {
+    window->progressBar.Invalidate();
+    UpdateWindow(window->progressBar.hwnd);
+  });
+  paced("whole panel and bar repaint", [&](int) {
+    window->infoPanel.Invalidate();
+    window->progressBar.Invalidate();
+    UpdateWindow(window->infoPanel.hwnd);
+    UpdateWindow(window->progressBar.hwnd);
+  });
 
   MeasurePieces(window->infoPanel, paints);
 
