@@ -1,9 +1,12 @@
 #include "ui/panel.h"
 
+#include <cwchar>
+
 #include "app/app.h"
 #include "app/main_window.h"
 #include "download/manager.h"
 #include "platform/system.h"
+#include "ui/areas.h"
 #include "ui/progress_bar.h"
 #include "ui/skin.h"
 
@@ -79,6 +82,24 @@ void cWinDownloadInfo::DiscardDeviceResources() {
   tagBrush.Reset();
   valueBrush.Reset();
   panelBackground.Reset();
+  staticLayer.Reset();
+}
+
+WideChar* cWinDownloadInfo::ValueText(int item) {
+  switch (item) {
+    case kRemainingItem: return remainingText;
+    case kElapsedItem: return elapsedText;
+    case kReceivedItem: return receivedText;
+    default: return totalText;
+  }
+}
+
+void cWinDownloadInfo::ShowValue(int item, const WideChar* text) {
+  WideChar* shown = ValueText(item);
+  if (wcsncmp(shown, text, kFigureTextCapacity) == 0) return;
+  wcsncpy(shown, text, kFigureTextCapacity - 1);
+  shown[kFigureTextCapacity - 1] = 0;
+  Invalidate(placedValues[item].Place(shown, textFormat.Get(), valueRects[item]));
 }
 
 void cWinDownloadInfo::OnTick() {
@@ -96,14 +117,44 @@ void cWinDownloadInfo::OnTick() {
   const int64_t total = manager->totalSize;
   if (total == 0) return;
   const int64_t progress = manager->progressSize;
-  FormatSizeText(progress, receivedText);
+  // Each text repaints only where it changed: most ticks change two or
+  // three short texts of the strip, or none.
+  WideChar text[kFigureTextCapacity];
+  FormatSizeText(progress, text);
+  ShowValue(kReceivedItem, text);
   const TransferFigures figures = ComputeTransferFigures(total, progress, manager->receivedSize,
                                                          platform::TickCount() - manager->startTick);
-  FormatTimeText(figures.elapsedSeconds, elapsedText);
+  FormatTimeText(figures.elapsedSeconds, text);
+  ShowValue(kElapsedItem, text);
   progressBar->SetSpeed(figures.bytesPerSecond * static_cast<float>(1.0 / kBytesPerMiB));
-  FormatTimeText(figures.remainingSeconds, remainingText);
+  FormatTimeText(figures.remainingSeconds, text);
+  ShowValue(kRemainingItem, text);
   progressBar->SetRate(figures.rate);
-  Invalidate();
+}
+
+void cWinDownloadInfo::DrawStaticParts(ID2D1RenderTarget* target) {
+  if (panelBackground) {
+    target->DrawBitmap(panelBackground.Get(), kBackdropDestination, 1.0f,
+                       D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, kBackdropSource);
+  }
+  if (!textFormat || !tagBrush) return;
+  for (int i = 0; i < kPanelItemCount; ++i) {
+    DrawWholeText(target, labelTexts[i], textFormat.Get(), labelRects[i], tagBrush.Get(),
+                  D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
+  }
+}
+
+ComPtr<ID2D1Bitmap> cWinDownloadInfo::MakeStaticLayer(ID2D1RenderTarget* target) {
+  // Of the target's own pixel format and resolution, so that the copy is
+  // pixel for pixel what drawing them on the target gives.
+  ComPtr<ID2D1BitmapRenderTarget> layerTarget;
+  ComPtr<ID2D1Bitmap> layer;
+  const D2D1_SIZE_F size = D2D1::SizeF(static_cast<float>(width), static_cast<float>(height));
+  if (FAILED(target->CreateCompatibleRenderTarget(size, layerTarget.GetAddressOf()))) return nullptr;
+  layerTarget->BeginDraw();
+  DrawStaticParts(layerTarget.Get());
+  if (FAILED(layerTarget->EndDraw()) || FAILED(layerTarget->GetBitmap(layer.GetAddressOf()))) return nullptr;
+  return layer;
 }
 
 void cWinDownloadInfo::Paint() {
@@ -111,21 +162,28 @@ void cWinDownloadInfo::Paint() {
   PAINTSTRUCT paint;
   ID2D1RenderTarget* target = BeginPainting(&paint);
   if (target) {
-    if (panelBackground) {
-      target->DrawBitmap(panelBackground.Get(), kBackdropDestination, 1.0f,
-                         D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, kBackdropSource);
+    // A tick invalidates only the values that changed: the paint draws only
+    // what reaches that part, and clipped to it, each pixel as a whole
+    // paint would draw it (backdrop, labels, values).
+    const RectF part = ToRectF(paint.rcPaint);
+    target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
+    if (!staticLayer && panelBackground) staticLayer = MakeStaticLayer(target);
+    if (staticLayer) {
+      const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
+      target->DrawBitmap(staticLayer.Get(), whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
+    } else {
+      DrawStaticParts(target);
     }
-    const WideChar* values[kPanelItemCount] = {remainingText, elapsedText, receivedText, totalText};
-    if (textFormat && tagBrush && valueBrush) {
+    if (textFormat && valueBrush) {
       for (int i = 0; i < kPanelItemCount; ++i) {
-        DrawWholeText(target, labelTexts[i], textFormat.Get(), labelRects[i], tagBrush.Get(),
-                      D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
-      }
-      for (int i = 0; i < kPanelItemCount; ++i) {
-        DrawWholeText(target, values[i], textFormat.Get(), valueRects[i], valueBrush.Get(),
-                      D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
+        // Texts written from outside (the total) are laid out here.
+        placedValues[i].Place(ValueText(i), textFormat.Get(), valueRects[i]);
+        if (Overlaps(placedValues[i].Reach(), part)) {
+          placedValues[i].Draw(target, valueBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
+        }
       }
     }
+    target->PopAxisAlignedClip();
   }
   EndPainting(&paint, target);
 }

@@ -3,10 +3,12 @@
 // with the remaining and elapsed time, the bytes received and the client's
 // size. It owns the program's only timer: every 333 ms it reads the running
 // download manager's counters, feeds speed and percentage to the progress
-// bar and repaints. Its first tick, before any download, loads the download
-// information. Pressing on it drags the main window.
+// bar and repaints the values that changed. Its first tick, before any
+// download, loads the download information. Pressing on it drags the main
+// window.
 
 #include "ui/figures.h"
+#include "ui/placed_text.h"
 #include "ui/window.h"
 
 class cJson;
@@ -29,6 +31,9 @@ class cWinDownloadInfo : public cPanel {
   bool CreatePanel(cJson& ux);
   // One refresh of the figures.
   void OnTick();
+  // Shows `text` as the value of `item` (a PanelItem): only where the old
+  // or the new text reaches is repainted, and nothing when it is the same.
+  void ShowValue(int item, const WideChar* text);
   // (Re)starts the 333 ms timer; a completed download stops it, and a Start
   // after one (when Launch found the game changed) needs it again.
   void StartTicking();
@@ -56,5 +61,14 @@ class cWinDownloadInfo : public cPanel {
 
  private:
   void MakeDeviceResources();
+  WideChar* ValueText(int item);
+  // The backdrop and the labels: what no tick changes.
+  void DrawStaticParts(ID2D1RenderTarget* target);
+  // Those drawn once into a bitmap of the panel's size on `target`, to be
+  // copied 1:1 at each paint; null when the target cannot make one.
+  ComPtr<ID2D1Bitmap> MakeStaticLayer(ID2D1RenderTarget* target);
   void Paint();
+
+  cPlacedText placedValues[kPanelItemCount];
+  ComPtr<ID2D1Bitmap> staticLayer;
 };

@@ -1,7 +1,9 @@
 #include "ui/progress_bar.h"
 
 #include <cstring>
+#include <initializer_list>
 
+#include "ui/areas.h"
 #include "ui/skin.h"
 
 cProgressBar::cProgressBar()
@@ -32,7 +34,12 @@ bool cProgressBar::LoadConfig(cJson& ux) {
   bgColor = skin.bgColor;
   fgColor = skin.fgColor;
   drawRateText = skin.drawRateText;
+  // Two formats of one font rather than one whose alignment changes at
+  // every paint: each text is laid out once per change with its own.
   textFormat = MakeTextFormat(skin.font.name, skin.font.size);
+  speedTextFormat = MakeTextFormat(skin.font.name, skin.font.size);
+  if (textFormat) textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+  if (speedTextFormat) speedTextFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_TRAILING);
   textAlpha = skin.font.alpha;
   textColor = skin.font.color;
   return true;
@@ -56,18 +63,24 @@ void cProgressBar::CreateBarWindow() {
 
 void cProgressBar::SetRate(int newRate) {
   if (newRate == rate) return;
-  if (drawRateText) FormatRateText(newRate, rateText);
+  if (drawRateText) {
+    FormatRateText(newRate, rateText);
+    Invalidate(placedRate.Place(rateText, textFormat.Get(), rateRect));
+  }
   rate = newRate;
+  const int oldFillWidth = fillWidth;
   fillWidth = FillWidth(barWidth, newRate);
   fillRect.right = static_cast<float>(fillWidth) + 1.0f;
-  Invalidate();
+  Invalidate(FillChange(oldFillWidth, fillWidth, barHeight));
 }
 
 void cProgressBar::SetSpeed(float newSpeed) {
   if (newSpeed == speed) return;
   speed = newSpeed;
-  if (drawRateText) FormatSpeedText(newSpeed, speedText);
-  Invalidate();
+  if (drawRateText) {
+    FormatSpeedText(newSpeed, speedText);
+    Invalidate(placedSpeed.Place(speedText, speedTextFormat.Get(), speedRect));
+  }
 }
 
 void cProgressBar::MakeBrushes() {
@@ -85,14 +98,20 @@ void cProgressBar::Paint() {
   PAINTSTRUCT paint;
   ID2D1RenderTarget* target = BeginPainting(&paint);
   if (target) {
+    // A change invalidates only its part (the fill's moved edge, a text):
+    // the paint is clipped to it and draws there what a whole paint would.
+    const RectF part = ToRectF(paint.rcPaint);
+    target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
     target->Clear(ColorFromRgb(bgColor, 1.0f));
     if (fgBrush) target->FillRectangle(ToD2D(fillRect), fgBrush.Get());
-    if (drawRateText && textFormat && textBrush) {
-      textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-      DrawWholeText(target, rateText, textFormat.Get(), rateRect, textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
-      textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_TRAILING);
-      DrawWholeText(target, speedText, textFormat.Get(), speedRect, textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+    if (drawRateText && textBrush) {
+      placedRate.Place(rateText, textFormat.Get(), rateRect);
+      placedSpeed.Place(speedText, speedTextFormat.Get(), speedRect);
+      for (const cPlacedText* text : {&placedRate, &placedSpeed}) {
+        if (Overlaps(text->Reach(), part)) text->Draw(target, textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
+      }
     }
+    target->PopAxisAlignedClip();
   }
   EndPainting(&paint, target);
 }

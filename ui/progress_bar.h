@@ -6,6 +6,7 @@
 // in, and it repaints only when a value changes.
 
 #include "ui/figures.h"
+#include "ui/placed_text.h"
 #include "ui/window.h"
 
 class cJson;
@@ -35,7 +36,8 @@ class cProgressBar : public cWindow {
   RectF rateRect;
   WideChar speedText[kFigureTextCapacity];
   RectF speedRect;
-  ComPtr<IDWriteTextFormat> textFormat;
+  ComPtr<IDWriteTextFormat> textFormat;        // the percentage's: leading
+  ComPtr<IDWriteTextFormat> speedTextFormat;   // the same font, trailing
   ComPtr<ID2D1SolidColorBrush> textBrush;
   int32_t textColor;
   float textAlpha;
@@ -51,4 +53,8 @@ class cProgressBar : public cWindow {
  private:
   void MakeBrushes();
   void Paint();
+
+  // Each change repaints only where the old or the new text reaches.
+  cPlacedText placedRate;
+  cPlacedText placedSpeed;
 };

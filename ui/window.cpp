@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "platform/message_box.h"
 #include "platform/resource_windows.h"
+#include "ui/areas.h"
 
 namespace {
 
@@ -48,6 +49,11 @@ D2D1_COLOR_F ColorFromRgb(int32_t rgb, float alpha) {
 }
 
 D2D1_RECT_F ToD2D(const RectF& rect) { return D2D1::RectF(rect.left, rect.top, rect.right, rect.bottom); }
+
+RectF ToRectF(const RECT& rect) {
+  return {static_cast<float>(rect.left), static_cast<float>(rect.top), static_cast<float>(rect.right),
+          static_cast<float>(rect.bottom)};
+}
 
 void DrawWholeText(ID2D1RenderTarget* target, const WideChar* text, IDWriteTextFormat* format, const RectF& rect,
                    ID2D1Brush* brush, D2D1_DRAW_TEXT_OPTIONS options) {
@@ -121,6 +127,25 @@ ComPtr<ID2D1Bitmap> cWindow::LoadBitmapFromResource(int id) {
     return nullptr;
   }
   return bitmap;
+}
+
+void cWindow::Invalidate(const RectF& part) {
+  if (!hwnd || IsEmpty(part)) return;
+  const RectF whole = WholePixels(part);
+  const RECT pixels = {static_cast<LONG>(whole.left), static_cast<LONG>(whole.top), static_cast<LONG>(whole.right),
+                       static_cast<LONG>(whole.bottom)};
+  InvalidateRect(hwnd, &pixels, FALSE);
+}
+
+ComPtr<IDWriteTextLayout> cWindow::MakeTextLayout(const WideChar* text, IDWriteTextFormat* format, const RectF& rect) {
+  ComPtr<IDWriteTextLayout> layout;
+  if (dwriteFactory && format) {
+    const float width = rect.right > rect.left ? rect.right - rect.left : 0.0f;
+    const float height = rect.bottom > rect.top ? rect.bottom - rect.top : 0.0f;
+    dwriteFactory->CreateTextLayout(text, static_cast<UINT32>(wcslen(text)), format, width, height,
+                                    layout.GetAddressOf());
+  }
+  return layout;
 }
 
 ComPtr<IDWriteTextFormat> cWindow::MakeTextFormat(const WideChar* family, float size) {

@@ -51,12 +51,17 @@ class cWindow {
   ID2D1DCRenderTarget* GetRenderTarget();
   // A repaint of the whole window without erasing; nothing without a window.
   void Invalidate();
+  // A repaint of the whole pixels `part` touches; nothing for an empty part.
+  void Invalidate(const RectF& part);
   // Embedded JPEG resource `id` as a bitmap of this window's render target;
   // null when the resource is missing or does not decode.
   ComPtr<ID2D1Bitmap> LoadBitmapFromResource(int id);
   // A text format of the system's fonts, normal weight, style and stretch,
   // `size` in device-independent pixels, locale "ko-kr". Null if refused.
   static ComPtr<IDWriteTextFormat> MakeTextFormat(const WideChar* family, float size);
+  // `text` laid out in `rect` with `format`, natural measuring, as DrawText
+  // lays it out. Null if refused.
+  static ComPtr<IDWriteTextLayout> MakeTextLayout(const WideChar* text, IDWriteTextFormat* format, const RectF& rect);
   // A solid brush of 0xRRGGBB at `alpha` on this window's render target.
   ComPtr<ID2D1SolidColorBrush> MakeBrush(int32_t rgb, float alpha);
 
@@ -102,3 +107,4 @@ void DrawWholeText(ID2D1RenderTarget* target, const WideChar* text, IDWriteTextF
 // The Direct2D colour of 0xRRGGBB at `alpha`.
 D2D1_COLOR_F ColorFromRgb(int32_t rgb, float alpha);
 D2D1_RECT_F ToD2D(const RectF& rect);
+RectF ToRectF(const RECT& rect);

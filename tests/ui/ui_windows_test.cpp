@@ -1,6 +1,8 @@
-// Windows only, under Wine: the window base's handling of a failed paint, and
-// what the folder dialog's callback sends for each kind of selection, seen
-// through a window of the test's own that records the dialog messages.
+// Windows only, under Wine: the window base's handling of a failed paint;
+// the panel's and the bar's repaints of only what changed, which must leave
+// the pixels a whole repaint gives; and what the folder dialog's callback
+// sends for each kind of selection, seen through a window of the test's own
+// that records the dialog messages.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -46,6 +48,131 @@ TEST_F(WindowBaseTest, ALostDeviceIsRebuiltWithoutABoxOtherFailuresAreReported) 
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, "error");
   EXPECT_EQ(Boxes()[0].flags, static_cast<unsigned>(MB_ICONWARNING));
+}
+
+// The client pixels of `window` as the screen shows them, 0xRRGGBB each.
+std::vector<uint32_t> Pixels(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC source = GetDC(window);
+  HDC copy = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<uint32_t> pixels;
+  if (bitmap) {
+    HGDIOBJ before = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint32_t* first = static_cast<const uint32_t*>(bits);
+    for (LONG i = 0; i < client.right * client.bottom; ++i) pixels.push_back(first[i] & 0xFFFFFF);
+    SelectObject(copy, before);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(copy);
+  ReleaseDC(window, source);
+  return pixels;
+}
+
+// Where two pictures differ, for the failure message.
+std::string Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int width) {
+  if (a.size() != b.size()) return "sizes differ";
+  int count = 0;
+  std::string first;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == b[i]) continue;
+    if (count++ == 0) first = " first at (" + std::to_string(i % width) + ", " + std::to_string(i / width) + ")";
+  }
+  return std::to_string(count) + " pixels differ" + first;
+}
+
+class RepaintTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    ASSERT_TRUE(ux.LoadEmbedded());
+    main = new cWinMain(&ux);
+    theApp->mainWindow = main;
+    // The panel's timer is never dispatched: paints are sent, not pumped.
+    ASSERT_NE(main->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, 10, 10, 100, 100), nullptr);
+    ShowWindow(main->hwnd, SW_SHOWNORMAL);
+    MoveWindow(main->hwnd, main->x, main->y, main->width, main->height, TRUE);
+    PaintPending();
+  }
+  void TearDown() override {
+    DestroyWindow(main->hwnd);
+    theApp->mainWindow = nullptr;
+    delete main;
+    AppTest::TearDown();
+  }
+  void PaintPending() { RedrawWindow(main->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+  void RepaintWholly() {
+    main->infoPanel.Invalidate();
+    main->progressBar.Invalidate();
+    PaintPending();
+  }
+
+  cJson ux;
+  cWinMain* main = nullptr;
+};
+
+TEST_F(RepaintTest, PartialRepaintsLeaveThePixelsOfAWholeRepaint) {
+  struct Figures {
+    const wchar_t* values[kPanelItemCount];  // remaining, elapsed, received, total
+    int rate;
+    float speed;
+  } steps[] = {
+      {{L"00:00:00", L"00:00:01", L"0.0 MBytes", L"50.3 MBytes"}, 0, 0.0f},
+      {{L"00:10:05", L"00:00:02", L"1.5 MBytes", L"50.3 MBytes"}, 123, 0.75f},
+      {{L"00:10:05", L"00:00:03", L"1.5 MBytes", L"50.3 MBytes"}, 123, 0.75f},  // only the elapsed time
+      {{L"100:00:00", L"00:00:03", L"25.2 MBytes", L"50.3 MBytes"}, 5000, 12.5f},
+      {{L"1:02:03", L"00:01:00", L"1000000 MBytes", L"1000.0 GBytes"}, 10000, 1000.0f},  // the widest texts
+      {{L"00:00:00", L"100:00:00", L"977.0 GBytes", L"unknown"}, 12000, 999.999f},       // past the bar's end
+      {{L"00:00:09", L"100:00:01", L"3.0 MBytes", L"50.3 MBytes"}, 2500, 0.5f},          // the fill shrinks
+  };
+  cWinDownloadInfo& panel = main->infoPanel;
+  cProgressBar& bar = main->progressBar;
+  auto show = [&](const Figures& figures) {
+    for (int item = 0; item < kPanelItemCount; ++item) panel.ShowValue(item, figures.values[item]);
+    bar.SetSpeed(figures.speed);
+    bar.SetRate(figures.rate);
+  };
+
+  std::vector<std::vector<uint32_t>> partial[2];
+  for (const Figures& figures : steps) {
+    show(figures);
+    PaintPending();
+    partial[0].push_back(Pixels(panel.hwnd));
+    partial[1].push_back(Pixels(bar.hwnd));
+  }
+  // Steps 1 and 2 differ only in the elapsed time: that value alone is
+  // repainted, and showing the same figures again repaints nothing.
+  show(steps[1]);
+  PaintPending();
+  show(steps[2]);
+  RECT part;
+  ASSERT_TRUE(GetUpdateRect(panel.hwnd, &part, FALSE));
+  EXPECT_LT(part.right - part.left, panel.width / 4);
+  EXPECT_FALSE(GetUpdateRect(bar.hwnd, nullptr, FALSE));
+  PaintPending();
+  show(steps[2]);
+  EXPECT_FALSE(GetUpdateRect(panel.hwnd, nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(bar.hwnd, nullptr, FALSE));
+
+  for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+    SCOPED_TRACE("step " + std::to_string(i));
+    show(steps[i]);
+    RepaintWholly();
+    const std::vector<uint32_t> wholePanel = Pixels(panel.hwnd), wholeBar = Pixels(bar.hwnd);
+    ASSERT_EQ(wholePanel.size(), static_cast<size_t>(panel.width * panel.height));
+    EXPECT_TRUE(partial[0][i] == wholePanel) << Differences(partial[0][i], wholePanel, panel.width);
+    EXPECT_TRUE(partial[1][i] == wholeBar) << Differences(partial[1][i], wholeBar, bar.barWidth);
+    if (i > 0) {
+      EXPECT_FALSE(partial[0][i] == partial[0][i - 1]);  // the pictures are read, not blank
+    }
+  }
+  EXPECT_TRUE(Boxes().empty());
 }
 
 // Stands in for the folder dialog: records what the callback sends it, and
