@@ -12,12 +12,12 @@
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
+#include "resources/resource_ids.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
 
 namespace {
 
-const int kBackgroundResource = 102;
 const char kDefaultFolder[] = "c:\\PLAX\\download\\zt_kr\\";
 // The download manager's final refresh arrives as this timer message.
 const UINT_PTR kFinalRefreshTimer = 333;
@@ -80,7 +80,7 @@ void cWinMain::ShowRow(CommandRow newRow) {
 void cWinMain::OnCreate() {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  backgroundBitmap = LoadBitmapFromResource(kBackgroundResource);
+  backgroundBitmap = LoadBitmapFromResource(RESOURCE_BACKGROUND);
   if (!backgroundBitmap) {
     // Without its image the window would have no size: nobody could see or
     // close it. The player is told, as for a skin that cannot be read.
@@ -143,7 +143,7 @@ bool cWinMain::ReadSettings() {
 }
 
 bool cWinMain::MakeDeviceResources() {
-  backgroundBitmap = LoadBitmapFromResource(kBackgroundResource);
+  backgroundBitmap = LoadBitmapFromResource(RESOURCE_BACKGROUND);
   if (folderTextFormat) folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
   return backgroundBitmap != nullptr;
 }

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "resources/resource_ids.h"
+
 class JsonNode;
 
 class cJson {
@@ -12,7 +14,7 @@ class cJson {
   class Node;
 
   // Resource identifier of the UX document inside the program.
-  static constexpr int kUxDocumentId = 104;
+  static constexpr int kUxDocumentId = RESOURCE_UX_DOCUMENT;
   // Longest path LoadFile accepts (its `sourcePath` buffer holds 128).
   static constexpr size_t kMaxPathLength = 127;
 

@@ -1,6 +1,7 @@
 # Writes a C++ source holding the bytes of every JSON document that a resource
-# script lists as RCDATA ("<id> RCDATA "<path>.json""), for builds without
-# Windows resources. The script stays the one place that gives documents their
+# script lists as RCDATA ("<id> RCDATA "<path>.json"", the id a number or a
+# name of resource_ids.h), for builds without Windows resources. The script
+# and resources/resource_ids.h stay the one place that gives documents their
 # identifiers.
 #
 #   cmake -DRESOURCE_SCRIPT=<file.rc> -DOUTPUT=<file.cpp> -P embed_documents.cmake
@@ -10,15 +11,28 @@ if(NOT RESOURCE_SCRIPT OR NOT OUTPUT)
 endif()
 get_filename_component(resource_dir "${RESOURCE_SCRIPT}" DIRECTORY)
 
-file(STRINGS "${RESOURCE_SCRIPT}" lines REGEX "^[ \t]*[0-9]+[ \t]+RCDATA[ \t]+\"[^\"]+\\.json\"")
+# The script names its resources by the identifiers of resource_ids.h, beside it.
+file(STRINGS "${resource_dir}/resource_ids.h" defines REGEX "^#define[ \t]+[A-Z0-9_]+[ \t]+[0-9]+")
+foreach(define IN LISTS defines)
+  string(REGEX MATCH "^#define[ \t]+([A-Z0-9_]+)[ \t]+([0-9]+)" _ "${define}")
+  set(id_of_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+endforeach()
+
+file(STRINGS "${RESOURCE_SCRIPT}" lines REGEX "^[ \t]*[A-Z0-9_]+[ \t]+RCDATA[ \t]+\"[^\"]+\\.json\"")
 
 set(arrays "")
 set(entries "")
 set(count 0)
 foreach(line IN LISTS lines)
-  string(REGEX MATCH "^[ \t]*([0-9]+)[ \t]+RCDATA[ \t]+\"([^\"]+)\"" _ "${line}")
+  string(REGEX MATCH "^[ \t]*([A-Z0-9_]+)[ \t]+RCDATA[ \t]+\"([^\"]+)\"" _ "${line}")
   set(id "${CMAKE_MATCH_1}")
   set(path "${CMAKE_MATCH_2}")
+  if(NOT id MATCHES "^[0-9]+$")
+    if(NOT DEFINED id_of_${id})
+      message(FATAL_ERROR "embed_documents: ${id} is not defined in ${resource_dir}/resource_ids.h")
+    endif()
+    set(id "${id_of_${id}}")
+  endif()
   string(REPLACE "\\\\" "/" path "${path}")
   if(NOT IS_ABSOLUTE "${path}")
     set(path "${resource_dir}/${path}")

@@ -1,12 +1,13 @@
 #pragma once
 // The five buttons of the command row, one command each (see commands.cpp).
 
+#include "resources/resource_ids.h"
 #include "ui/button.h"
 
 // Runs the downloaded game, elevated, and closes the downloader.
 class cBtnLaunch : public cButton {
  public:
-  cBtnLaunch() : cButton(142) {}
+  cBtnLaunch() : cButton(RESOURCE_PLAY_NORMAL) {}
   void OnCreate() override;  // starts disabled
   void OnExecute() override;
 };
@@ -14,14 +15,14 @@ class cBtnLaunch : public cButton {
 // Checks the free space and starts a download manager.
 class cBtnStart : public cButton {
  public:
-  cBtnStart() : cButton(146) {}
+  cBtnStart() : cButton(RESOURCE_START_NORMAL) {}
   void OnExecute() override;
 };
 
 // Stops the download manager; the files on disk stay for the next Start.
 class cBtnPause : public cButton {
  public:
-  cBtnPause() : cButton(150) {}
+  cBtnPause() : cButton(RESOURCE_PAUSE_NORMAL) {}
   void OnCreate() override;  // starts disabled
   void OnExecute() override;
 };
@@ -29,14 +30,14 @@ class cBtnPause : public cButton {
 // Asks to close the program.
 class cBtnCancel : public cButton {
  public:
-  cBtnCancel() : cButton(134) {}
+  cBtnCancel() : cButton(RESOURCE_EXIT_NORMAL) {}
   void OnExecute() override;
 };
 
 // Lets the player choose the download folder, with a live free-space report.
 class cBtnFolder : public cButton {
  public:
-  cBtnFolder() : cButton(138) {}
+  cBtnFolder() : cButton(RESOURCE_FOLDER_NORMAL) {}
   void OnExecute() override;
 };
 

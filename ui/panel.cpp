@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "download/manager.h"
 #include "platform/system.h"
+#include "resources/resource_ids.h"
 #include "ui/areas.h"
 #include "ui/progress_bar.h"
 #include "ui/skin.h"
@@ -14,7 +15,6 @@ namespace {
 
 const UINT_PTR kTimerId = 1;
 const UINT kTimerPeriodMs = 333;
-const int kBackgroundResource = 102;
 // The panel sits at (32, 287) in the main window and shows, as its backdrop,
 // the background from three pixels up and to the left of that spot.
 const D2D1_RECT_F kBackdropSource = {29, 284, 639, 304};
@@ -75,7 +75,7 @@ void cWinDownloadInfo::StartTicking() {
 void cWinDownloadInfo::MakeDeviceResources() {
   tagBrush = MakeBrush(tagColor, tagAlpha);
   valueBrush = MakeBrush(valueColor, valueAlpha);
-  panelBackground = LoadBitmapFromResource(kBackgroundResource);
+  panelBackground = LoadBitmapFromResource(RESOURCE_BACKGROUND);
 }
 
 void cWinDownloadInfo::DiscardDeviceResources() {

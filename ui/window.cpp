@@ -3,12 +3,12 @@
 #include "app/app.h"
 #include "platform/message_box.h"
 #include "platform/resource_windows.h"
+#include "resources/resource_ids.h"
 #include "ui/areas.h"
 
 namespace {
 
 const char kClassName[] = "base-window-class";
-const int kIconResource = 101;
 
 // Made before the program's entry runs and kept until the process ends: the
 // one text factory every window shares.
@@ -33,7 +33,7 @@ void RegisterWindowClass() {
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = cWindow::WindowProc;
   windowClass.hInstance = Instance();
-  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(kIconResource));
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(RESOURCE_ICON));
   windowClass.hIconSm = windowClass.hIcon;
   windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The embedded artwork is what the window code expects: every image named in
-# artwork.rc is a baseline JPEG with full-resolution chroma (Wine's decoder and
-# ImageMagick's then agree within one level), of its resource's size; the
+# artwork.rc (by the identifiers of resource_ids.h) is a baseline JPEG with
+# full-resolution chroma (Wine's decoder and ImageMagick's then agree within
+# one level), of its resource's size; the
 # background's information strip decodes to one flat colour (the panel paints
 # it three pixels off, so any detail there would show a seam); the icon holds
 # its four sizes. Given the program, it also checks the program carries one
@@ -14,9 +15,18 @@ version=${3:-}
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
+# number NAME: the resource number resource_ids.h gives NAME (a number stays).
+number() {
+  [[ $1 =~ ^[0-9]+$ ]] && { echo "$1"; return; }
+  sed -n "s/^#define[[:space:]][[:space:]]*$1[[:space:]][[:space:]]*\([0-9][0-9]*\)[[:space:]]*\$/\1/p" \
+    "$dir/resource_ids.h"
+}
+
 expected_ids="102 $(seq -s ' ' 134 153)"
 ids=()
-while read -r id path; do
+while read -r name path; do
+  id=$(number "$name")
+  [[ -n $id ]] || { fail "resource $name ($path) is not defined in resource_ids.h"; continue; }
   ids+=("$id")
   file=$dir/$path
   [[ -f $file ]] || { fail "resource $id: $path is missing"; continue; }
@@ -27,7 +37,7 @@ while read -r id path; do
   # Baseline means a SOF0 frame header (FF C0); progressive would be FF C2.
   LC_ALL=C grep -qa $'\xff\xc0' "$file" && ! LC_ALL=C grep -qa $'\xff\xc2' "$file" ||
     fail "resource $id ($path) is not a baseline JPEG"
-done < <(sed -n 's/^[[:space:]]*\([0-9][0-9]*\)[[:space:]][[:space:]]*RCDATA[[:space:]][[:space:]]*"\([^"]*\.jpg\)".*/\1 \2/p' \
+done < <(sed -n 's/^[[:space:]]*\([A-Z0-9_][A-Z0-9_]*\)[[:space:]][[:space:]]*RCDATA[[:space:]][[:space:]]*"\([^"]*\.jpg\)".*/\1 \2/p' \
            "$dir/artwork.rc")
 [[ "${ids[*]}" == "$expected_ids" ]] || fail "image resources are '${ids[*]}', want '$expected_ids'"
 
@@ -35,7 +45,8 @@ done < <(sed -n 's/^[[:space:]]*\([0-9][0-9]*\)[[:space:]][[:space:]]*RCDATA[[:s
 strip=$(identify -format '%k %[pixel:p{0,0}]' "$dir/art/background.jpg[624x48+16+272]")
 [[ $strip == "1 srgb(14,17,26)" ]] || fail "background strip: '$strip', want one colour srgb(14,17,26)"
 
-grep -q '^101 ICON "icon.ico"' "$dir/artwork.rc" || fail "artwork.rc does not give icon.ico as icon 101"
+icon=$(sed -n 's/^\([A-Z0-9_][A-Z0-9_]*\)[[:space:]][[:space:]]*ICON[[:space:]][[:space:]]*"icon\.ico".*/\1/p' "$dir/artwork.rc")
+[[ -n $icon && $(number "$icon") == 101 ]] || fail "artwork.rc does not give icon.ico as icon 101"
 sizes=$(identify -format '%wx%h ' "$dir/icon.ico")
 [[ $sizes == "16x16 32x32 48x48 256x256 " ]] || fail "icon sizes: '$sizes'"
 

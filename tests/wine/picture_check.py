@@ -46,20 +46,29 @@ def check(condition, message):
         failures.append(message)
 
 
-def resources(script):
-    """Resource id -> file, following #include lines of the resource script."""
+def resources(script, names=None):
+    """Resource id -> file, following #include lines of the resource script;
+    ids given by name are those #defined in an included header
+    (resource_ids.h)."""
     found = {}
+    names = {} if names is None else names
     folder = os.path.dirname(os.path.abspath(script))
     for line in open(script, encoding="latin-1"):
         include = re.match(r'\s*#include\s+"([^"]+)"', line)
         if include:
             path = include.group(1)
-            found.update(resources(path if os.path.isabs(path) else os.path.join(folder, path)))
+            found.update(resources(path if os.path.isabs(path) else os.path.join(folder, path), names))
             continue
-        entry = re.match(r'\s*(\d+)\s+RCDATA\s+"([^"]+)"', line)
+        define = re.match(r'\s*#define\s+(\w+)\s+(\d+)\s*$', line)
+        if define:
+            names[define.group(1)] = int(define.group(2))
+            continue
+        entry = re.match(r'\s*(\w+)\s+RCDATA\s+"([^"]+)"', line)
         if entry:
             path = entry.group(2).replace("\\\\", "/")
-            found[int(entry.group(1))] = path if os.path.isabs(path) else os.path.join(folder, path)
+            name = entry.group(1)
+            number = int(name) if name.isdigit() else names[name]
+            found[number] = path if os.path.isabs(path) else os.path.join(folder, path)
     return found
 
 

@@ -1,0 +1,41 @@
+#pragma once
+// The identifiers of the program's embedded resources: the one list that the
+// resource scripts (artwork.rc, downloader.rc, the test variants) and the code
+// share. Plain numeric #defines, since the resource compiler reads this file
+// too; the scripts that read the .rc files as text (picture_check.py,
+// artwork_test.sh, json/embed_documents.cmake) take the numbers from here.
+
+// The icon group of the window class and of the executable.
+#define RESOURCE_ICON 101
+
+// The window's background, 640 x 380, also the panel's backdrop.
+#define RESOURCE_BACKGROUND 102
+
+// The UX documents: the program loads RESOURCE_UX_DOCUMENT; the other two are
+// skins of the same schema that it never loads.
+#define RESOURCE_UX_CLASSIC 103
+#define RESOURCE_UX_DOCUMENT 104
+#define RESOURCE_UX_KOREAN 105
+
+// The buttons' images, 70 x 30, four each in the order of ButtonState
+// (ui/button_state.h): a button draws its first image's id + its state.
+#define RESOURCE_EXIT_NORMAL 134
+#define RESOURCE_EXIT_OVER 135
+#define RESOURCE_EXIT_DOWN 136
+#define RESOURCE_EXIT_DISABLED 137
+#define RESOURCE_FOLDER_NORMAL 138
+#define RESOURCE_FOLDER_OVER 139
+#define RESOURCE_FOLDER_DOWN 140
+#define RESOURCE_FOLDER_DISABLED 141
+#define RESOURCE_PLAY_NORMAL 142
+#define RESOURCE_PLAY_OVER 143
+#define RESOURCE_PLAY_DOWN 144
+#define RESOURCE_PLAY_DISABLED 145
+#define RESOURCE_START_NORMAL 146
+#define RESOURCE_START_OVER 147
+#define RESOURCE_START_DOWN 148
+#define RESOURCE_START_DISABLED 149
+#define RESOURCE_PAUSE_NORMAL 150
+#define RESOURCE_PAUSE_OVER 151
+#define RESOURCE_PAUSE_DOWN 152
+#define RESOURCE_PAUSE_DISABLED 153
