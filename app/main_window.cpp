@@ -37,11 +37,67 @@ cWinMain::cWinMain(cJson* ux)
       totalSizeMissing(false),
       row(CommandRow::kReady),
       folderTextColor(0),
-      folderTextAlpha(0) {}
+      folderTextAlpha(0) {
+  // Every window of the program reaches the application through this one.
+  for (cWindow* window : {static_cast<cWindow*>(this), static_cast<cWindow*>(&launchButton),
+                          static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&pauseButton),
+                          static_cast<cWindow*>(&cancelButton), static_cast<cWindow*>(&folderButton),
+                          static_cast<cWindow*>(&progressBar), static_cast<cWindow*>(&infoPanel)}) {
+    window->application = this;
+  }
+}
 
 // The members' own destructors release the text format, brush and bitmap,
 // then the children, then the base.
 cWinMain::~cWinMain() = default;
+
+int cWinMain::NotifyUser(const char* text, unsigned flags) { return ::NotifyUser(text, flags); }
+
+const char* cWinMain::DownloadFolder() { return theApp->downloadFolder; }
+
+const char* cWinMain::ExecutableName() { return theApp->executableName; }
+
+const char* cWinMain::ExecutableSha256() { return theApp->executableSha256; }
+
+int64_t cWinMain::ClientSize() { return totalSize; }
+
+bool cWinMain::ClientSizeMissing() { return totalSizeMissing; }
+
+void cWinMain::StartDownload() {
+  ShowRow(NextRow(row, RowEvent::kStart));
+  progressBar.SetRate(0);
+  infoPanel.StartTicking();
+  StartDownloadManager();
+}
+
+void cWinMain::PauseDownload() {
+  StopDownloadManager();
+  ShowRow(NextRow(row, RowEvent::kPause));
+}
+
+void cWinMain::OfferRepair() { ShowRow(NextRow(row, RowEvent::kPause)); }
+
+void cWinMain::AskToClose() { OnClose(); }
+
+void cWinMain::CloseAfterLaunch() { DestroyWindow(hwnd); }
+
+void cWinMain::ChangeDownloadFolder(const char* path) {
+  theApp->CreateDownloadDirectory(path);
+  WriteVersionFile();
+}
+
+bool cWinMain::ReadTransfer(TransferCounters* counters) {
+  cMgrDownloader* manager = theApp->downloadManager;
+  if (!manager) return false;
+  counters->running = manager->running != 0;
+  counters->completed = manager->completed != 0;
+  counters->totalBytes = manager->totalSize;
+  counters->progressBytes = manager->progressSize;
+  counters->receivedBytes = manager->receivedSize;
+  // Unsigned: a wrapped tick count still gives the right difference.
+  counters->elapsedMs = platform::TickCount() - manager->startTick;
+  return true;
+}
 
 void* cWinMain::WindowHandle() { return hwnd; }
 
@@ -112,7 +168,8 @@ void cWinMain::OnCreate() {
   progressBar.CreateBarWindow();
   // Without its skin the panel is not made: no figures, and the download
   // information is never loaded. The window carries on without it.
-  infoPanel.CreatePanel(*uxDocument);
+  infoPanel.parentHwnd = hwnd;
+  infoPanel.CreatePanel(*uxDocument, &progressBar);
 }
 
 bool cWinMain::ReadSettings() {

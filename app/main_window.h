@@ -4,11 +4,14 @@
 // and dragged by any point of its background. It owns the five buttons, the
 // progress bar and the information panel, reads the skin for itself and for
 // them, paints the background and the download folder's path, asks before
-// closing, and shows how a download ended.
+// closing, and shows how a download ended. It is the windows' link to the
+// application (ui/application_link.h) and the engine's link to the window
+// (cMainWindowLink).
 
 #include <cstdint>
 
 #include "app/main_window_link.h"
+#include "ui/application_link.h"
 #include "ui/buttons.h"
 #include "ui/command_row.h"
 #include "ui/panel.h"
@@ -17,7 +20,7 @@
 
 class cJson;
 
-class cWinMain final : public cWindow, public cMainWindowLink {
+class cWinMain final : public cWindow, public cMainWindowLink, public cApplicationLink {
  public:
   explicit cWinMain(cJson* ux);
   ~cWinMain();
@@ -33,12 +36,27 @@ class cWinMain final : public cWindow, public cMainWindowLink {
   bool ReadSettings();
   void OnPaint();
   // Brings the manifest and shows the client's size (first panel tick).
-  void LoadDownloadInfo();
+  void LoadDownloadInfo() override;
 
   // Sets the five buttons to the row's states.
   void ShowRow(CommandRow newRow);
 
-  // The link, from any thread.
+  // The windows' link to the application, on the user-interface thread.
+  int NotifyUser(const char* text, unsigned flags) override;
+  const char* DownloadFolder() override;
+  const char* ExecutableName() override;
+  const char* ExecutableSha256() override;
+  int64_t ClientSize() override;
+  bool ClientSizeMissing() override;
+  void StartDownload() override;
+  void PauseDownload() override;
+  void OfferRepair() override;
+  void AskToClose() override;
+  void CloseAfterLaunch() override;
+  void ChangeDownloadFolder(const char* path) override;
+  bool ReadTransfer(TransferCounters* counters) override;
+
+  // The engine's link to the window, from any thread.
   void* WindowHandle() override;
   void RequestRepaint() override;
   void ShowFinalFigures() override;

@@ -1,5 +1,7 @@
 #pragma once
 // The five buttons of the command row, one command each (see commands.cpp).
+// What a command does to the application goes through the button's
+// `application` link, which every button of the main window has.
 
 #include "resources/resource_ids.h"
 #include "ui/button.h"
@@ -41,8 +43,9 @@ class cBtnFolder : public cButton {
   void OnExecute() override;
 };
 
-// The folder dialog's callback: preselects the download folder (`data`),
-// reports the free space of every selection in the dialog's text that
-// showed the marker "_cBtnFolder_", and disables OK for a drive root and
-// for a folder with too little or unreadable free space. Returns 0.
+// The folder dialog's callback, `data` the application link
+// (cApplicationLink*; null: nothing happens): preselects the download folder,
+// reports the free space of every selection in the dialog's text that showed
+// the marker "_cBtnFolder_", and disables OK for a drive root and for a folder
+// with too little or unreadable free space. Returns 0.
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);

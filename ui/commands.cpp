@@ -9,13 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/download_control.h"
-#include "app/main_window.h"
-#include "app/version_stamp.h"
 #include "platform/message_box.h"
 #include "platform/sha256.h"
 #include "platform/system.h"
+#include "ui/application_link.h"
 #include "ui/buttons.h"
 #include "ui/figures.h"
 
@@ -26,8 +23,6 @@ const char kSpaceCaption[] = "Downloader - TARVIK ...";
 
 // The dialog's text control that showed the marker; one dialog at a time.
 HWND statusControl = nullptr;
-
-int64_t RequiredSpace() { return theApp->mainWindow ? theApp->mainWindow->totalSize : 0; }
 
 }  // namespace
 
@@ -42,21 +37,22 @@ void cBtnPause::OnCreate() {
 }
 
 void cBtnLaunch::OnExecute() {
-  if (!theApp->executableName[0]) {
-    NotifyUser("cBtnLaunch::OnExecute :: can't find an executable module.", platform::kMbIconWarning);
+  const char* executableName = application->ExecutableName();
+  if (!executableName[0]) {
+    application->NotifyUser("cBtnLaunch::OnExecute :: can't find an executable module.", platform::kMbIconWarning);
     platform::EndProcess(1);
   }
   // The full path in the download folder, and that folder as the working
   // directory: a bare relative name is looked up by the shell in the
   // launcher's own folder first, which could start some other program.
-  const char* folder = theApp->downloadFolder;
+  const char* folder = application->DownloadFolder();
   const size_t folderLength = std::strlen(folder);
   const bool separated = folderLength > 0 && (folder[folderLength - 1] == '\\' || folder[folderLength - 1] == '/');
   char file[MAX_PATH * 2];
   const int length =
-      std::snprintf(file, sizeof file, "%s%s%s", folder, separated ? "" : "\\", theApp->executableName);
+      std::snprintf(file, sizeof file, "%s%s%s", folder, separated ? "" : "\\", executableName);
   if (length < 0 || static_cast<size_t>(length) >= sizeof file) {
-    NotifyUser("cBtnLaunch::OnExecute :: the executable's path is too long.", platform::kMbIconWarning);
+    application->NotifyUser("cBtnLaunch::OnExecute :: the executable's path is too long.", platform::kMbIconWarning);
     return;
   }
   for (char* c = file; *c; ++c) {
@@ -64,16 +60,17 @@ void cBtnLaunch::OnExecute() {
   }
   // The game runs elevated: only over the bytes the manifest pins, checked
   // once more right now, in case they changed since the download.
+  const char* executableSha256 = application->ExecutableSha256();
   platform::Sha256Text digest;
-  if (theApp->executableSha256[0] &&
-      !(platform::HashFile(file, -1, digest) && platform::SameSha256(digest, theApp->executableSha256))) {
+  if (executableSha256[0] &&
+      !(platform::HashFile(file, -1, digest) && platform::SameSha256(digest, executableSha256))) {
     char text[512];
     std::snprintf(text, sizeof text,
                   "cBtnLaunch::OnExecute :: %.300s does not match its manifest; the game was not started.\n"
                   "Press Start to repair it.",
-                  theApp->executableName);
-    NotifyUser(text, platform::kMbIconWarning);
-    if (cWinMain* main = theApp->mainWindow) main->ShowRow(NextRow(main->row, RowEvent::kPause));
+                  executableName);
+    application->NotifyUser(text, platform::kMbIconWarning);
+    application->OfferRepair();
     return;
   }
   SHELLEXECUTEINFOA launch = {};
@@ -86,56 +83,49 @@ void cBtnLaunch::OnExecute() {
   // Whether the player grants the elevation or not, the downloader's work is
   // done.
   ShellExecuteExA(&launch);
-  DestroyWindow(theApp->mainWindow->hwnd);
+  application->CloseAfterLaunch();
 }
 
 void cBtnStart::OnExecute() {
-  cWinMain* main = theApp->mainWindow;
   char text[512];
-  if (main && main->totalSizeMissing) {
+  if (application->ClientSizeMissing()) {
     // Every folder would pass a check against an unknown size, and the run
     // could not count its progress either.
-    NotifyUser("cBtnStart::OnExecute :: the client's size is unknown (file.json has no \"TotalSize\").\n"
-               "Please try again later.",
-               platform::kMbIconWarning);
+    application->NotifyUser(
+        "cBtnStart::OnExecute :: the client's size is unknown (file.json has no \"TotalSize\").\n"
+        "Please try again later.",
+        platform::kMbIconWarning);
     return;
   }
+  const char* folder = application->DownloadFolder();
   int64_t freeBytes = 0;
-  if (!platform::GetFreeDiskSpace(theApp->downloadFolder, &freeBytes)) {
+  // The space boxes have their own caption; the main window, the button's
+  // parent, owns them.
+  if (!platform::GetFreeDiskSpace(folder, &freeBytes)) {
     std::snprintf(text, sizeof text,
                   "The free space of the download folder cannot be read:\n%.300s\n"
                   "Please change the download folder.",
-                  theApp->downloadFolder);
-    platform::ShowMessageBox(main ? main->hwnd : nullptr, text, kSpaceCaption, platform::kMbIconInformation);
+                  folder);
+    platform::ShowMessageBox(parentHwnd, text, kSpaceCaption, platform::kMbIconInformation);
     return;
   }
   // The whole client must fit, whatever part of it is on disk already.
-  if (!EnoughSpace(freeBytes, RequiredSpace())) {
-    FormatNoSpaceText(theApp->downloadFolder, text, sizeof text);
-    platform::ShowMessageBox(main ? main->hwnd : nullptr, text, kSpaceCaption, platform::kMbIconInformation);
+  if (!EnoughSpace(freeBytes, application->ClientSize())) {
+    FormatNoSpaceText(folder, text, sizeof text);
+    platform::ShowMessageBox(parentHwnd, text, kSpaceCaption, platform::kMbIconInformation);
     return;
   }
-  if (main) {
-    main->ShowRow(NextRow(main->row, RowEvent::kStart));
-    main->progressBar.SetRate(0);
-    main->infoPanel.StartTicking();
-  } else {
-    SetState(Disabled);
-  }
-  StartDownloadManager();
+  application->StartDownload();
 }
 
 void cBtnPause::OnExecute() {
   SetState(Disabled);
   // Blocks until every transfer has ended; the bytes on disk stay for the
   // next Start.
-  StopDownloadManager();
-  if (cWinMain* main = theApp->mainWindow) main->ShowRow(NextRow(main->row, RowEvent::kPause));
+  application->PauseDownload();
 }
 
-void cBtnCancel::OnExecute() {
-  if (cWinMain* main = theApp->mainWindow) main->OnClose();
-}
+void cBtnCancel::OnExecute() { application->AskToClose(); }
 
 void cBtnFolder::OnExecute() {
   BROWSEINFOA browse = {};
@@ -143,18 +133,19 @@ void cBtnFolder::OnExecute() {
   browse.lpszTitle = kFolderMarker;
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT | BIF_NEWDIALOGSTYLE;
   browse.lpfn = BrowseCallback;
-  browse.lParam = reinterpret_cast<LPARAM>(theApp->downloadFolder);
+  browse.lParam = reinterpret_cast<LPARAM>(application);
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
   if (!chosen) return;  // cancelled: nothing changes
   char path[MAX_PATH] = "";
   const bool named = SHGetPathFromIDListA(chosen, path);
   CoTaskMemFree(chosen);
   if (!named) return;
-  theApp->CreateDownloadDirectory(path);
-  WriteVersionFile();
+  application->ChangeDownloadFolder(path);
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data) {
+  cApplicationLink* application = reinterpret_cast<cApplicationLink*>(data);
+  if (!application) return 0;
   if (message == BFFM_INITIALIZED) {
     // The report's control is found before the preselection, whose
     // selection change arrives at once: the report then replaces the marker
@@ -169,8 +160,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
         break;
       }
     }
-    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
-    SendMessageA(dialog, BFFM_SETEXPANDED, TRUE, data);
+    const LPARAM folder = reinterpret_cast<LPARAM>(application->DownloadFolder());
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, folder);
+    SendMessageA(dialog, BFFM_SETEXPANDED, TRUE, folder);
   } else if (message == BFFM_SELCHANGED) {
     char path[MAX_PATH] = "";
     SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path);
@@ -178,7 +170,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
     // folder. The callback only ever disables OK; the dialog re-enables it
     // for each new selection.
     if (std::strlen(path) <= 3) SendMessageA(dialog, BFFM_ENABLEOK, 0, 0);
-    const int64_t required = RequiredSpace();
+    const int64_t required = application->ClientSize();
     int64_t freeBytes = 0;
     const bool known = path[0] && platform::GetFreeDiskSpace(path, &freeBytes);
     if (!known || !EnoughSpace(freeBytes, required)) SendMessageA(dialog, BFFM_ENABLEOK, 0, 0);

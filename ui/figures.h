@@ -59,6 +59,16 @@ float AverageSpeed(int64_t receivedBytes, uint32_t elapsedMs);
 // quotient exceeds it.
 uint32_t RemainingSeconds(int64_t total, int64_t progress, float bytesPerSecond);
 
+// A download's counters as one refresh reads them from its manager.
+struct TransferCounters {
+  bool running;           // the manager's thread goes on
+  bool completed;         // every transfer has ended
+  int64_t totalBytes;     // the manifest's total, 0 when it has none
+  int64_t progressBytes;  // on disk at each transfer's start, plus received since
+  int64_t receivedBytes;  // received over the network since the manager started
+  uint32_t elapsedMs;     // since the manager's transfers began
+};
+
 // What the panel shows at a tick of a running download.
 struct TransferFigures {
   uint32_t elapsedSeconds;

@@ -2,11 +2,8 @@
 
 #include <cwchar>
 
-#include "app/app.h"
-#include "app/main_window.h"
-#include "download/manager.h"
-#include "platform/system.h"
 #include "resources/resource_ids.h"
+#include "ui/application_link.h"
 #include "ui/areas.h"
 #include "ui/progress_bar.h"
 #include "ui/skin.h"
@@ -38,7 +35,7 @@ cWinDownloadInfo::cWinDownloadInfo()
   SetAsciiText(totalText, "000.0 MBytes");
 }
 
-bool cWinDownloadInfo::CreatePanel(cJson& ux) {
+bool cWinDownloadInfo::CreatePanel(cJson& ux, cProgressBar* bar) {
   PanelSkin skin;
   if (!ReadPanelSkin(ux, &skin)) return false;
   for (int i = 0; i < kPanelItemCount; ++i) {
@@ -52,8 +49,6 @@ bool cWinDownloadInfo::CreatePanel(cJson& ux) {
   valueColor = skin.valueColor;
   valueAlpha = skin.valueAlpha;
 
-  cWinMain* main = theApp->mainWindow;
-  parentHwnd = main->hwnd;
   x = 32;
   y = 287;
   width = 590;
@@ -63,7 +58,7 @@ bool cWinDownloadInfo::CreatePanel(cJson& ux) {
     UpdateWindow(hwnd);
   }
   if (hwnd) ShowWindow(hwnd, SW_SHOW);
-  progressBar = &main->progressBar;
+  progressBar = bar;
   StartTicking();
   return true;
 }
@@ -103,27 +98,26 @@ void cWinDownloadInfo::ShowValue(int item, const WideChar* text) {
 }
 
 void cWinDownloadInfo::OnTick() {
-  cMgrDownloader* manager = theApp->downloadManager;
-  if (!manager) {
+  TransferCounters counters;
+  if (!application->ReadTransfer(&counters)) {
     // Once, on the first tick: the download information. While paused there
     // is no manager either, and the figures stay as they are.
     if (!infoRequested) {
       infoRequested = true;
-      theApp->mainWindow->LoadDownloadInfo();
+      application->LoadDownloadInfo();
     }
     return;
   }
-  if (manager->completed) KillTimer(hwnd, kTimerId);  // this tick is the last
-  const int64_t total = manager->totalSize;
+  if (counters.completed) KillTimer(hwnd, kTimerId);  // this tick is the last
+  const int64_t total = counters.totalBytes;
   if (total == 0) return;
-  const int64_t progress = manager->progressSize;
+  const int64_t progress = counters.progressBytes;
   // Each text repaints only where it changed: most ticks change two or
   // three short texts of the strip, or none.
   WideChar text[kFigureTextCapacity];
   FormatSizeText(progress, text);
   ShowValue(kReceivedItem, text);
-  const TransferFigures figures = ComputeTransferFigures(total, progress, manager->receivedSize,
-                                                         platform::TickCount() - manager->startTick);
+  const TransferFigures figures = ComputeTransferFigures(total, progress, counters.receivedBytes, counters.elapsedMs);
   FormatTimeText(figures.elapsedSeconds, text);
   ShowValue(kElapsedItem, text);
   progressBar->SetSpeed(figures.bytesPerSecond * static_cast<float>(1.0 / kBytesPerMiB));

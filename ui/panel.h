@@ -2,10 +2,10 @@
 // The transfer information panel: the one-line strip under the progress bar
 // with the remaining and elapsed time, the bytes received and the client's
 // size. It owns the program's only timer: every 333 ms it reads the running
-// download manager's counters, feeds speed and percentage to the progress
-// bar and repaints the values that changed. Its first tick, before any
-// download, loads the download information. Pressing on it drags the main
-// window.
+// download's counters through the application link, feeds speed and
+// percentage to the progress bar and repaints the values that changed. Its
+// first tick, before any download, loads the download information. Pressing
+// on it drags the main window.
 
 #include "ui/figures.h"
 #include "ui/placed_text.h"
@@ -26,9 +26,10 @@ class cWinDownloadInfo : public cPanel {
 
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // Reads the panel's skin, creates its window in the main window and starts
-  // its timer. False, with no window and no timer, when a member is missing.
-  bool CreatePanel(cJson& ux);
+  // Reads the panel's skin, creates its window in `parentHwnd` (the main
+  // window), feeding `bar`, and starts its timer. False, with no window and
+  // no timer, when a member is missing.
+  bool CreatePanel(cJson& ux, cProgressBar* bar);
   // One refresh of the figures.
   void OnTick();
   // Shows `text` as the value of `item` (a PanelItem): only where the old

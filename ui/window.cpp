@@ -1,9 +1,9 @@
 #include "ui/window.h"
 
-#include "app/app.h"
 #include "platform/message_box.h"
 #include "platform/resource_windows.h"
 #include "resources/resource_ids.h"
+#include "ui/application_link.h"
 #include "ui/areas.h"
 
 namespace {
@@ -25,7 +25,8 @@ ComPtr<ID2D1Factory> d2dFactory;
 ComPtr<IWICImagingFactory> wicFactory;
 int windowCount = 0;
 
-HINSTANCE Instance() { return theApp ? static_cast<HINSTANCE>(theApp->instance) : GetModuleHandleA(nullptr); }
+// The program's own module: the process entry's instance.
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
 void RegisterWindowClass() {
   WNDCLASSEXA windowClass = {};
@@ -61,7 +62,7 @@ void DrawWholeText(ID2D1RenderTarget* target, const WideChar* text, IDWriteTextF
                    DWRITE_MEASURING_MODE_NATURAL);
 }
 
-cWindow::cWindow() : hwnd(nullptr), parentHwnd(nullptr), x(0), y(0), width(0), height(0) {
+cWindow::cWindow() : hwnd(nullptr), parentHwnd(nullptr), x(0), y(0), width(0), height(0), application(nullptr) {
   if (windowCount == 0) {
     CoInitialize(nullptr);
     D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, d2dFactory.ReleaseAndGetAddressOf());
@@ -194,7 +195,7 @@ void cWindow::FinishDraw(HRESULT endDrawResult) {
     Invalidate();
     return;
   }
-  if (FAILED(endDrawResult)) NotifyUser("error", platform::kMbIconWarning);
+  if (FAILED(endDrawResult) && application) application->NotifyUser("error", platform::kMbIconWarning);
 }
 
 LRESULT CALLBACK cWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -23,6 +23,8 @@
 #include "platform/wide_text.h"
 #include "ui/skin.h"
 
+class cApplicationLink;
+
 template <class T>
 using ComPtr = Microsoft::WRL::ComPtr<T>;
 
@@ -77,6 +79,10 @@ class cWindow {
   HWND parentHwnd;
   int x, y;
   int width, height;
+  // The application, as the main window hands it to itself and to its
+  // children before their system windows exist; null in a window of no
+  // application (a failed paint is then reported to nobody).
+  cApplicationLink* application;
 
  protected:
   // The hit test of a child that the player drags the main window by: the

@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,28 @@
 
 namespace {
 
+// The application object (AppTest) with its main window object, which is
+// every window's link to the application; a system window only where a test
+// creates one.
+class MainWindowTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    ASSERT_TRUE(ux.LoadEmbedded());
+    main = std::make_unique<cWinMain>(&ux);
+    theApp->mainWindow = main.get();
+  }
+  void TearDown() override {
+    if (main && main->hwnd) DestroyWindow(main->hwnd);
+    theApp->mainWindow = nullptr;
+    main.reset();
+    AppTest::TearDown();
+  }
+
+  cJson ux;
+  std::unique_ptr<cWinMain> main;
+};
+
 class cBareWindow : public cWindow {
  public:
   LRESULT OnMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
@@ -28,10 +52,11 @@ class cBareWindow : public cWindow {
   void DiscardDeviceResources() override { ++discarded; }
 };
 
-using WindowBaseTest = AppTest;
+using WindowBaseTest = MainWindowTest;
 
 TEST_F(WindowBaseTest, ALostDeviceIsRebuiltWithoutABoxOtherFailuresAreReported) {
   cBareWindow window;
+  window.application = main.get();
   ComPtr<ID2D1DCRenderTarget> first = window.GetRenderTarget();
   ASSERT_NE(first, nullptr);
 
@@ -87,24 +112,16 @@ std::string Differences(const std::vector<uint32_t>& a, const std::vector<uint32
   return std::to_string(count) + " pixels differ" + first;
 }
 
-class RepaintTest : public AppTest {
+class RepaintTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    ASSERT_TRUE(ux.LoadEmbedded());
-    main = new cWinMain(&ux);
-    theApp->mainWindow = main;
+    MainWindowTest::SetUp();
+    if (HasFatalFailure()) return;
     // The panel's timer is never dispatched: paints are sent, not pumped.
     ASSERT_NE(main->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, 10, 10, 100, 100), nullptr);
     ShowWindow(main->hwnd, SW_SHOWNORMAL);
     MoveWindow(main->hwnd, main->x, main->y, main->width, main->height, TRUE);
     PaintPending();
-  }
-  void TearDown() override {
-    DestroyWindow(main->hwnd);
-    theApp->mainWindow = nullptr;
-    delete main;
-    AppTest::TearDown();
   }
   void PaintPending() { RedrawWindow(main->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
   void RepaintWholly() {
@@ -112,9 +129,6 @@ class RepaintTest : public AppTest {
     main->progressBar.Invalidate();
     PaintPending();
   }
-
-  cJson ux;
-  cWinMain* main = nullptr;
 };
 
 TEST_F(RepaintTest, PartialRepaintsLeaveThePixelsOfAWholeRepaint) {
@@ -192,13 +206,11 @@ LRESULT CALLBACK RecordDialogMessages(HWND window, UINT message, WPARAM wParam, 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-class FolderDialogTest : public AppTest {
+class FolderDialogTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    ASSERT_TRUE(ux.LoadEmbedded());
-    main = new cWinMain(&ux);
-    theApp->mainWindow = main;
+    MainWindowTest::SetUp();
+    if (HasFatalFailure()) return;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = RecordDialogMessages;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -213,9 +225,7 @@ class FolderDialogTest : public AppTest {
   }
   void TearDown() override {
     DestroyWindow(dialog);
-    theApp->mainWindow = nullptr;
-    delete main;
-    AppTest::TearDown();
+    MainWindowTest::TearDown();
   }
   std::string StatusText() const {
     char text[256] = "";
@@ -229,21 +239,21 @@ class FolderDialogTest : public AppTest {
     return false;
   }
 
-  cJson ux;
-  cWinMain* main = nullptr;
   HWND dialog = nullptr;
   HWND status = nullptr;
 };
 
 TEST_F(FolderDialogTest, PreselectsTheFolderAndReportsEverySelection) {
-  char folder[] = "c:\\PLAX\\download\\zt_kr\\";
-  BrowseCallback(dialog, BFFM_INITIALIZED, 0, reinterpret_cast<LPARAM>(folder));
+  std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "c:\\PLAX\\download\\zt_kr\\");
+  // The dialog's data is the button's link to the application.
+  const LPARAM link = reinterpret_cast<LPARAM>(static_cast<cApplicationLink*>(main.get()));
+  BrowseCallback(dialog, BFFM_INITIALIZED, 0, link);
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(sent[0].message, static_cast<UINT>(BFFM_SETSELECTIONA));
   EXPECT_EQ(sent[1].message, static_cast<UINT>(BFFM_SETEXPANDED));
   for (const DialogMessage& m : sent) {
     EXPECT_EQ(m.wParam, static_cast<WPARAM>(TRUE));
-    EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(folder));
+    EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(theApp->downloadFolder));
   }
 
   const std::string temp = PathIn("");
@@ -267,7 +277,7 @@ TEST_F(FolderDialogTest, PreselectsTheFolderAndReportsEverySelection) {
     PIDLIST_ABSOLUTE selection = SHSimpleIDListFromPath(wide.c_str());
     ASSERT_NE(selection, nullptr);
     sent.clear();
-    BrowseCallback(dialog, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(selection), 0);
+    BrowseCallback(dialog, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(selection), link);
     CoTaskMemFree(selection);
     EXPECT_EQ(OkDisabled(), c.okDisabled);
     EXPECT_EQ(StatusText().rfind(c.reportStart, 0), 0u) << StatusText();
