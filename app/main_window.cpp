@@ -47,8 +47,8 @@ cWinMain::cWinMain(cJson* ux)
   }
 }
 
-// The members' own destructors release the text format, brush and bitmap,
-// then the children, then the base.
+// The members' own destructors release the device resources and the text
+// format, then the children, then the bases.
 cWinMain::~cWinMain() = default;
 
 int cWinMain::NotifyUser(const char* text, unsigned flags) { return ::NotifyUser(text, flags); }
@@ -136,15 +136,15 @@ void cWinMain::ShowRow(CommandRow newRow) {
 void cWinMain::OnCreate() {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  backgroundBitmap = LoadBitmapFromResource(RESOURCE_BACKGROUND);
-  if (!backgroundBitmap) {
+  PrepareDeviceResources();
+  if (!device.background) {
     // Without its image the window would have no size: nobody could see or
     // close it. The player is told, as for a skin that cannot be read.
     NotifyUser("cWinMain::OnCreate :: background image error (-23)", platform::kMbIconWarning);
     PostQuitMessage(-1);
     return;
   }
-  const D2D1_SIZE_U size = backgroundBitmap->GetPixelSize();
+  const D2D1_SIZE_U size = device.background->GetPixelSize();
   width = static_cast<int>(size.width);
   height = static_cast<int>(size.height);
   // A tenth of the free height below the centre.
@@ -184,7 +184,7 @@ bool cWinMain::ReadSettings() {
     folderTextFormat = MakeTextFormat(font.name, font.size);
     folderTextColor = font.color;
     folderTextAlpha = font.alpha;
-    folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
+    device.folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
   }
 
   if (!launchButton.LoadConfig(ux, "launch") || !startButton.LoadConfig(ux, "start") ||
@@ -200,33 +200,26 @@ bool cWinMain::ReadSettings() {
 }
 
 bool cWinMain::MakeDeviceResources() {
-  backgroundBitmap = LoadBitmapFromResource(RESOURCE_BACKGROUND);
-  if (folderTextFormat) folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
-  return backgroundBitmap != nullptr;
+  device.background = LoadBackgroundBitmap();
+  if (folderTextFormat) device.folderTextBrush = MakeBrush(folderTextColor, folderTextAlpha);
+  return device.background != nullptr;
 }
 
-void cWinMain::DiscardDeviceResources() {
-  backgroundBitmap.Reset();
-  folderTextBrush.Reset();
-}
+void cWinMain::DropDeviceResources() { device = {}; }
 
-void cWinMain::OnPaint() {
-  if (!backgroundBitmap) MakeDeviceResources();
-  PAINTSTRUCT paint;
-  ID2D1RenderTarget* target = BeginPainting(&paint);
-  if (target) {
-    // No clearing: the image covers the whole window.
-    const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
-    if (backgroundBitmap) {
-      target->DrawBitmap(backgroundBitmap.Get(), whole, 0.99f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
-    }
-    if (folderTextFormat && folderTextBrush) {
-      DrawWholeText(target, theApp->downloadFolderWide, folderTextFormat.Get(), folderTextRect, folderTextBrush.Get(),
-                    D2D1_DRAW_TEXT_OPTIONS_CLIP);
-    }
+void cWinMain::Draw(ID2D1RenderTarget* target, const RectF&) {
+  // No clearing: the image covers the whole window.
+  const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
+  if (device.background) {
+    target->DrawBitmap(device.background.Get(), whole, 0.99f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
   }
-  EndPainting(&paint, target);
-  // The children are painted over the parent's drawing after each paint.
+  if (folderTextFormat && device.folderTextBrush) {
+    DrawWholeText(target, theApp->downloadFolderWide, folderTextFormat.Get(), folderTextRect,
+                  device.folderTextBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP);
+  }
+}
+
+void cWinMain::InvalidateChildren() {
   for (cWindow* child : {static_cast<cWindow*>(&cancelButton), static_cast<cWindow*>(&folderButton),
                          static_cast<cWindow*>(&launchButton), static_cast<cWindow*>(&pauseButton),
                          static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&progressBar),
@@ -308,7 +301,8 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(1);
       return 0;
     case WM_PAINT:
-      OnPaint();
+      Paint();
+      InvalidateChildren();
       return 0;
     case WM_NCHITTEST:
       return HTCAPTION;  // the whole window drags it

@@ -34,7 +34,6 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   void OnCreate();
   // Reads the skin of the window and its children; false when incomplete.
   bool ReadSettings();
-  void OnPaint();
   // Brings the manifest and shows the client's size (first panel tick).
   void LoadDownloadInfo() override;
 
@@ -73,23 +72,33 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   cProgressBar progressBar;
   cWinDownloadInfo infoPanel;
   cJson* uxDocument;
-  ComPtr<ID2D1Bitmap> backgroundBitmap;
   ComPtr<IDWriteTextFormat> folderTextFormat;
-  ComPtr<ID2D1SolidColorBrush> folderTextBrush;
 
   // The loaded manifest had no "TotalSize": Start cannot judge the space.
   bool totalSizeMissing;
   CommandRow row;
 
  protected:
-  void DiscardDeviceResources() override;
+  // The background and the folder text's brush.
+  bool MakeDeviceResources() override;
+  void DropDeviceResources() override;
+  // The background and the download folder's path.
+  void Draw(ID2D1RenderTarget* target, const RectF& part) override;
 
  private:
+  // Made on the main window's render target.
+  struct DeviceResources {
+    ComPtr<ID2D1Bitmap> background;
+    ComPtr<ID2D1SolidColorBrush> folderTextBrush;
+  };
+
+  // The children are painted over the parent's drawing after each paint.
+  void InvalidateChildren();
   void Refresh();
   void OnDownloadFinished();
   void OnDownloadIncomplete(int missingFiles, char* firstMissing);
-  bool MakeDeviceResources();
 
+  DeviceResources device;
   int32_t folderTextColor;
   float folderTextAlpha;
 };

@@ -2,13 +2,18 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/app.h"
 #include "app/main_window.h"
 #include "json/json.h"
+#include "ui/window_session.h"
 
 int RunMainWindow(cJson& uxDocument) {
-  auto* window = new cWinMain(&uxDocument);
-  theApp->mainWindow = window;
+  // The window class and the drawing factories, for as long as windows live.
+  cWindowSession session(static_cast<HINSTANCE>(theApp->instance));
+  std::unique_ptr<cWinMain> window(new cWinMain(&uxDocument));
+  theApp->mainWindow = window.get();
   // Provisional geometry: the creation handler replaces it with the
   // background's size and the window's place on the screen. The main window
   // clips its children, which draw themselves over it.
@@ -18,7 +23,6 @@ int RunMainWindow(cJson& uxDocument) {
   window->height = 100;
   if (!window->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, window->x, window->y, window->width, window->height)) {
     theApp->mainWindow = nullptr;
-    delete window;
     return 0;
   }
   HWND hwnd = window->hwnd;
@@ -41,6 +45,5 @@ int RunMainWindow(cJson& uxDocument) {
     DestroyWindow(window->hwnd);
   }
   theApp->mainWindow = nullptr;
-  delete window;
   return result;
 }

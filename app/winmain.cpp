@@ -1,41 +1,68 @@
 // Process entry of the Windows program.
 
-#include <ole2.h>
 #include <windows.h>
+
+#include <memory>
 
 #include "app/app.h"
 #include "app/folders.h"
 #include "platform/owned_handle.h"
+#include "ui/ole_session.h"
 
 namespace {
 
 const char kInstanceName[] = "tarvik-downloader...";
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // One downloader at a time: two would write the same client files.
-  platform::OwnedHandle guard(CreateMutexA(nullptr, TRUE, kInstanceName));
-  if (guard && GetLastError() == ERROR_ALREADY_EXISTS) {
-    guard.Reset();
-    MessageBoxA(nullptr, "The downloader is already running.", kInstanceName, MB_ICONWARNING);
-    return 0;
+// The single-instance mutex, created initially owned: held until the entry
+// ends, then released and closed, in that order, by its destructor.
+class cInstanceMutex {
+ public:
+  cInstanceMutex() : handle_(CreateMutexA(nullptr, TRUE, kInstanceName)) {
+    // The name existed: another instance holds it, and this handle, which
+    // owns nothing, closes at once.
+    anotherInstance_ = handle_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (anotherInstance_) handle_.Reset();
   }
-  // Without a mutex at all the program runs on unguarded.
+  ~cInstanceMutex() {
+    if (handle_) ReleaseMutex(handle_.Get());
+  }
+  cInstanceMutex(const cInstanceMutex&) = delete;
+  cInstanceMutex& operator=(const cInstanceMutex&) = delete;
 
-  OleInitialize(nullptr);
+  bool AnotherInstanceRuns() const { return anotherInstance_; }
 
-  theApp = new cApp{};
+ private:
+  platform::OwnedHandle handle_;
+  bool anotherInstance_;
+};
+
+// The application's life inside COM and OLE: its object, its folders and the
+// main sequence; returns the sequence's exit code.
+int RunApplication(HINSTANCE instance) {
+  const cOleSession ole;
+
+  std::unique_ptr<cApp> app(new cApp{});
+  theApp = app.get();
   theApp->instance = instance;
   PrepareFolders(*theApp);
 
   const int result = theApp->OnExecute();
 
   StopDownloadManager();
-  delete theApp;
+  app.reset();
   theApp = nullptr;
-  OleUninitialize();
-  // Ownership ends here; the handle closes with its owner.
-  if (guard) ReleaseMutex(guard.Get());
   return result;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // One downloader at a time: two would write the same client files.
+  const cInstanceMutex guard;
+  if (guard.AnotherInstanceRuns()) {
+    MessageBoxA(nullptr, "The downloader is already running.", kInstanceName, MB_ICONWARNING);
+    return 0;
+  }
+  // Without a mutex at all the program runs on unguarded.
+  return RunApplication(instance);
 }

@@ -26,38 +26,28 @@ void cButton::SetState(ButtonState newState) {
   Invalidate();
 }
 
-void cButton::LoadImages() {
-  for (int s = 0; s < 4; ++s) bitmaps[s] = LoadBitmapFromResource(resourceBase + s);
+bool cButton::MakeDeviceResources() {
+  for (int s = 0; s < 4; ++s) device.images[s] = LoadBitmapFromResource(resourceBase + s);
+  return device.images[0] != nullptr;
 }
 
-void cButton::DiscardDeviceResources() {
-  for (ComPtr<ID2D1Bitmap>& bitmap : bitmaps) bitmap.Reset();
+void cButton::DropDeviceResources() { device = {}; }
+
+bool cButton::ReadyToDraw() { return device.images[0] != nullptr; }
+
+void cButton::Draw(ID2D1RenderTarget* target, const RectF&) {
+  if (ID2D1Bitmap* image = device.images[state].Get()) {
+    target->DrawBitmap(image, nullptr, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
+  }
 }
 
 void cButton::OnCreate() {
-  LoadImages();
-  if (!bitmaps[0]) return;
-  const D2D1_SIZE_F size = bitmaps[0]->GetSize();
+  PrepareDeviceResources();
+  if (!device.images[0]) return;
+  const D2D1_SIZE_F size = device.images[0]->GetSize();
   width = static_cast<int>(size.width);
   height = static_cast<int>(size.height);
   SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_SHOWWINDOW);
-}
-
-void cButton::OnPaint() {
-  // Images lost with the device are made again at the next paint.
-  if (!bitmaps[0]) LoadImages();
-  PAINTSTRUCT paint;
-  if (!bitmaps[0]) {
-    // A button without its images draws nothing.
-    BeginPaint(hwnd, &paint);
-    EndPaint(hwnd, &paint);
-    return;
-  }
-  ID2D1RenderTarget* target = BeginPainting(&paint);
-  if (target && bitmaps[state]) {
-    target->DrawBitmap(bitmaps[state].Get(), nullptr, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
-  }
-  EndPainting(&paint, target);
 }
 
 void cButton::Handle(ButtonEvent event, LPARAM lParam) {
@@ -80,7 +70,7 @@ void cButton::Handle(ButtonEvent event, LPARAM lParam) {
 LRESULT cButton::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: OnCreate(); break;
-    case WM_PAINT: OnPaint(); break;
+    case WM_PAINT: Paint(); break;
     case WM_MOUSEMOVE: Handle((wParam & MK_LBUTTON) ? ButtonEvent::kMoveHeld : ButtonEvent::kMove, lParam); break;
     case WM_LBUTTONDOWN: Handle(ButtonEvent::kPress, lParam); break;
     case WM_LBUTTONUP: Handle(ButtonEvent::kRelease, lParam); break;

@@ -17,7 +17,6 @@ class cButton : public cWindow {
   // Loads the four images and places the window at (x, y) with the size of
   // its Normal image.
   virtual void OnCreate();
-  virtual void OnPaint();
   // The command.
   virtual void OnExecute() = 0;
 
@@ -32,13 +31,24 @@ class cButton : public cWindow {
 
   ButtonState state;
   int resourceBase;
-  ComPtr<ID2D1Bitmap> bitmaps[4];
 
  protected:
-  void DiscardDeviceResources() override;
+  // The four images, made from the resources.
+  bool MakeDeviceResources() override;
+  void DropDeviceResources() override;
+  // A button without its first image draws nothing.
+  bool ReadyToDraw() override;
+  // The image of the current state.
+  void Draw(ID2D1RenderTarget* target, const RectF& part) override;
 
  private:
-  void LoadImages();
+  // Made on the button's render target, indexed by state.
+  struct DeviceResources {
+    ComPtr<ID2D1Bitmap> images[4];
+  };
+
   // Runs one event of the state machine.
   void Handle(ButtonEvent event, LPARAM lParam);
+
+  DeviceResources device;
 };

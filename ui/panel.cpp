@@ -67,18 +67,14 @@ void cWinDownloadInfo::StartTicking() {
   if (hwnd) SetTimer(hwnd, kTimerId, kTimerPeriodMs, nullptr);
 }
 
-void cWinDownloadInfo::MakeDeviceResources() {
-  tagBrush = MakeBrush(tagColor, tagAlpha);
-  valueBrush = MakeBrush(valueColor, valueAlpha);
-  panelBackground = LoadBitmapFromResource(RESOURCE_BACKGROUND);
+bool cWinDownloadInfo::MakeDeviceResources() {
+  device.tagBrush = MakeBrush(tagColor, tagAlpha);
+  device.valueBrush = MakeBrush(valueColor, valueAlpha);
+  device.background = LoadBackgroundBitmap();
+  return device.background != nullptr;
 }
 
-void cWinDownloadInfo::DiscardDeviceResources() {
-  tagBrush.Reset();
-  valueBrush.Reset();
-  panelBackground.Reset();
-  staticLayer.Reset();
-}
+void cWinDownloadInfo::DropDeviceResources() { device = {}; }
 
 WideChar* cWinDownloadInfo::ValueText(int item) {
   switch (item) {
@@ -127,13 +123,13 @@ void cWinDownloadInfo::OnTick() {
 }
 
 void cWinDownloadInfo::DrawStaticParts(ID2D1RenderTarget* target) {
-  if (panelBackground) {
-    target->DrawBitmap(panelBackground.Get(), kBackdropDestination, 1.0f,
+  if (device.background) {
+    target->DrawBitmap(device.background.Get(), kBackdropDestination, 1.0f,
                        D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, kBackdropSource);
   }
-  if (!textFormat || !tagBrush) return;
+  if (!textFormat || !device.tagBrush) return;
   for (int i = 0; i < kPanelItemCount; ++i) {
-    DrawWholeText(target, labelTexts[i], textFormat.Get(), labelRects[i], tagBrush.Get(),
+    DrawWholeText(target, labelTexts[i], textFormat.Get(), labelRects[i], device.tagBrush.Get(),
                   D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
   }
 }
@@ -151,41 +147,31 @@ ComPtr<ID2D1Bitmap> cWinDownloadInfo::MakeStaticLayer(ID2D1RenderTarget* target)
   return layer;
 }
 
-void cWinDownloadInfo::Paint() {
-  if (!panelBackground) MakeDeviceResources();
-  PAINTSTRUCT paint;
-  ID2D1RenderTarget* target = BeginPainting(&paint);
-  if (target) {
-    // A tick invalidates only the values that changed: the paint draws only
-    // what reaches that part, and clipped to it, each pixel as a whole
-    // paint would draw it (backdrop, labels, values).
-    const RectF part = ToRectF(paint.rcPaint);
-    target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
-    if (!staticLayer && panelBackground) staticLayer = MakeStaticLayer(target);
-    if (staticLayer) {
-      const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
-      target->DrawBitmap(staticLayer.Get(), whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
-    } else {
-      DrawStaticParts(target);
-    }
-    if (textFormat && valueBrush) {
-      for (int i = 0; i < kPanelItemCount; ++i) {
-        // Texts written from outside (the total) are laid out here.
-        placedValues[i].Place(ValueText(i), textFormat.Get(), valueRects[i]);
-        if (Overlaps(placedValues[i].Reach(), part)) {
-          placedValues[i].Draw(target, valueBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
-        }
+void cWinDownloadInfo::Draw(ID2D1RenderTarget* target, const RectF& part) {
+  target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
+  if (!device.staticLayer && device.background) device.staticLayer = MakeStaticLayer(target);
+  if (device.staticLayer) {
+    const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
+    target->DrawBitmap(device.staticLayer.Get(), whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
+  } else {
+    DrawStaticParts(target);
+  }
+  if (textFormat && device.valueBrush) {
+    for (int i = 0; i < kPanelItemCount; ++i) {
+      // Texts written from outside (the total) are laid out here.
+      placedValues[i].Place(ValueText(i), textFormat.Get(), valueRects[i]);
+      if (Overlaps(placedValues[i].Reach(), part)) {
+        placedValues[i].Draw(target, device.valueBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NO_SNAP);
       }
     }
-    target->PopAxisAlignedClip();
   }
-  EndPainting(&paint, target);
+  target->PopAxisAlignedClip();
 }
 
 LRESULT cWinDownloadInfo::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      MakeDeviceResources();
+      PrepareDeviceResources();
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd, kTimerId);

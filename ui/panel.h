@@ -39,8 +39,6 @@ class cWinDownloadInfo : public cPanel {
   // after one (when Launch found the game changed) needs it again.
   void StartTicking();
 
-  ComPtr<ID2D1SolidColorBrush> tagBrush;
-  ComPtr<ID2D1SolidColorBrush> valueBrush;
   ComPtr<IDWriteTextFormat> textFormat;
   RectF labelRects[kPanelItemCount];
   RectF valueRects[kPanelItemCount];
@@ -49,7 +47,6 @@ class cWinDownloadInfo : public cPanel {
   WideChar elapsedText[kFigureTextCapacity];
   WideChar receivedText[kFigureTextCapacity];
   WideChar totalText[kFigureTextCapacity];
-  ComPtr<ID2D1Bitmap> panelBackground;
   int32_t tagColor;
   float tagAlpha;
   int32_t valueColor;
@@ -58,18 +55,31 @@ class cWinDownloadInfo : public cPanel {
   cProgressBar* progressBar;
 
  protected:
-  void DiscardDeviceResources() override;
+  // The labels' and values' brushes and the backdrop.
+  bool MakeDeviceResources() override;
+  void DropDeviceResources() override;
+  // A tick invalidates only the values that changed: the paint draws only
+  // what reaches that part, and clipped to it, each pixel as a whole paint
+  // would draw it (backdrop, labels, values).
+  void Draw(ID2D1RenderTarget* target, const RectF& part) override;
 
  private:
-  void MakeDeviceResources();
+  // Made on the panel's render target.
+  struct DeviceResources {
+    ComPtr<ID2D1SolidColorBrush> tagBrush;
+    ComPtr<ID2D1SolidColorBrush> valueBrush;
+    ComPtr<ID2D1Bitmap> background;
+    // The static parts, drawn once at the first paint that needs them.
+    ComPtr<ID2D1Bitmap> staticLayer;
+  };
+
   WideChar* ValueText(int item);
   // The backdrop and the labels: what no tick changes.
   void DrawStaticParts(ID2D1RenderTarget* target);
   // Those drawn once into a bitmap of the panel's size on `target`, to be
   // copied 1:1 at each paint; null when the target cannot make one.
   ComPtr<ID2D1Bitmap> MakeStaticLayer(ID2D1RenderTarget* target);
-  void Paint();
 
+  DeviceResources device;
   cPlacedText placedValues[kPanelItemCount];
-  ComPtr<ID2D1Bitmap> staticLayer;
 };

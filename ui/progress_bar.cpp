@@ -83,43 +83,32 @@ void cProgressBar::SetSpeed(float newSpeed) {
   }
 }
 
-void cProgressBar::MakeBrushes() {
-  fgBrush = MakeBrush(fgColor, 1.0f);
-  textBrush = MakeBrush(textColor, textAlpha);
+bool cProgressBar::MakeDeviceResources() {
+  device.fgBrush = MakeBrush(fgColor, 1.0f);
+  device.textBrush = MakeBrush(textColor, textAlpha);
+  return device.fgBrush != nullptr;
 }
 
-void cProgressBar::DiscardDeviceResources() {
-  fgBrush.Reset();
-  textBrush.Reset();
-}
+void cProgressBar::DropDeviceResources() { device = {}; }
 
-void cProgressBar::Paint() {
-  if (!fgBrush) MakeBrushes();
-  PAINTSTRUCT paint;
-  ID2D1RenderTarget* target = BeginPainting(&paint);
-  if (target) {
-    // A change invalidates only its part (the fill's moved edge, a text):
-    // the paint is clipped to it and draws there what a whole paint would.
-    const RectF part = ToRectF(paint.rcPaint);
-    target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
-    target->Clear(ColorFromRgb(bgColor, 1.0f));
-    if (fgBrush) target->FillRectangle(ToD2D(fillRect), fgBrush.Get());
-    if (drawRateText && textBrush) {
-      placedRate.Place(rateText, textFormat.Get(), rateRect);
-      placedSpeed.Place(speedText, speedTextFormat.Get(), speedRect);
-      for (const cPlacedText* text : {&placedRate, &placedSpeed}) {
-        if (Overlaps(text->Reach(), part)) text->Draw(target, textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
-      }
+void cProgressBar::Draw(ID2D1RenderTarget* target, const RectF& part) {
+  target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
+  target->Clear(ColorFromRgb(bgColor, 1.0f));
+  if (device.fgBrush) target->FillRectangle(ToD2D(fillRect), device.fgBrush.Get());
+  if (drawRateText && device.textBrush) {
+    placedRate.Place(rateText, textFormat.Get(), rateRect);
+    placedSpeed.Place(speedText, speedTextFormat.Get(), speedRect);
+    for (const cPlacedText* text : {&placedRate, &placedSpeed}) {
+      if (Overlaps(text->Reach(), part)) text->Draw(target, device.textBrush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
     }
-    target->PopAxisAlignedClip();
   }
-  EndPainting(&paint, target);
+  target->PopAxisAlignedClip();
 }
 
 LRESULT cProgressBar::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      MakeBrushes();
+      PrepareDeviceResources();
       SetWindowPos(hwnd, nullptr, x, y, barWidth, barHeight, SWP_SHOWWINDOW);
       return 0;
     case WM_PAINT:

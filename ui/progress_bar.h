@@ -38,22 +38,29 @@ class cProgressBar : public cWindow {
   RectF speedRect;
   ComPtr<IDWriteTextFormat> textFormat;        // the percentage's: leading
   ComPtr<IDWriteTextFormat> speedTextFormat;   // the same font, trailing
-  ComPtr<ID2D1SolidColorBrush> textBrush;
   int32_t textColor;
   float textAlpha;
   int rate;
   float speed;
   int fillWidth;
   RectF fillRect;
-  ComPtr<ID2D1SolidColorBrush> fgBrush;
 
  protected:
-  void DiscardDeviceResources() override;
+  // The fill's and the texts' brushes.
+  bool MakeDeviceResources() override;
+  void DropDeviceResources() override;
+  // A change invalidates only its part (the fill's moved edge, a text): the
+  // paint is clipped to it and draws there what a whole paint would.
+  void Draw(ID2D1RenderTarget* target, const RectF& part) override;
 
  private:
-  void MakeBrushes();
-  void Paint();
+  // Made on the bar's render target.
+  struct DeviceResources {
+    ComPtr<ID2D1SolidColorBrush> fgBrush;
+    ComPtr<ID2D1SolidColorBrush> textBrush;
+  };
 
+  DeviceResources device;
   // Each change repaints only where the old or the new text reaches.
   cPlacedText placedRate;
   cPlacedText placedSpeed;

@@ -3,7 +3,7 @@
 // window of the class "base-window-class" to one object, routes the window's
 // messages to the object's OnMessage, and offers the drawing services every
 // window uses: a Direct2D render target, bitmaps decoded from the embedded
-// JPEG images, DirectWrite text formats, and the one painting convention.
+// JPEG images, DirectWrite text formats, and the one paint skeleton.
 //
 // Drawing path: every window draws through an ID2D1DCRenderTarget bound to
 // the device context of its WM_PAINT, and the main window clips its
@@ -11,6 +11,13 @@
 // Wine (the parent's pixels show through), while a DC target shows exactly,
 // on Windows as well; the geometry, colours and order of drawing are the
 // same either way.
+//
+// Resources: what does not depend on the device (factories, the decoded
+// background) is the window session's (ui/window_session.h); text formats are
+// made once, when a window reads its skin. What is made on a window's render
+// target (bitmaps, brushes) is that window's device resources: one struct per
+// window, dropped by one assignment when the target is lost, made again at
+// the next paint.
 //
 // Everything here runs on the user-interface thread.
 
@@ -22,14 +29,15 @@
 
 #include "platform/wide_text.h"
 #include "ui/skin.h"
+#include "ui/window_session.h"
 
 class cApplicationLink;
 
-template <class T>
-using ComPtr = Microsoft::WRL::ComPtr<T>;
-
 class cWindow {
  public:
+  // The one window class of the program.
+  static constexpr char kClassName[] = "base-window-class";
+
   cWindow();
   // Not virtual: window objects are members of the main window object and
   // are never deleted through this base.
@@ -46,7 +54,7 @@ class cWindow {
   // Creates this object's system window (class "base-window-class", name
   // "no-name") with `style` at (x, y) in `parentHwnd`. The object is bound
   // while the system creates it, so OnMessage has seen WM_CREATE when this
-  // returns. Null on failure.
+  // returns. Null on failure, and outside a window session.
   HWND CreateSystemWindow(DWORD style, int left, int top, int width, int height);
 
   // The render target, made on first use. Null when Direct2D refuses.
@@ -58,6 +66,8 @@ class cWindow {
   // Embedded JPEG resource `id` as a bitmap of this window's render target;
   // null when the resource is missing or does not decode.
   ComPtr<ID2D1Bitmap> LoadBitmapFromResource(int id);
+  // The same of the background, which the session decodes only once.
+  ComPtr<ID2D1Bitmap> LoadBackgroundBitmap();
   // A text format of the system's fonts, normal weight, style and stretch,
   // `size` in device-independent pixels, locale "ko-kr". Null if refused.
   static ComPtr<IDWriteTextFormat> MakeTextFormat(const WideChar* family, float size);
@@ -68,9 +78,9 @@ class cWindow {
   ComPtr<ID2D1SolidColorBrush> MakeBrush(int32_t rgb, float alpha);
 
   // What every paint ends with: a lost device (D2DERR_RECREATE_TARGET)
-  // drops the target and everything made on it, to be made again at the
-  // next paint, which is asked for at once; any other failure is reported
-  // in the "error" box and the window stays as it is.
+  // drops the target and the window's device resources, to be made again at
+  // the next paint, which is asked for at once; any other failure is
+  // reported in the "error" box and the window stays as it is.
   void FinishDraw(HRESULT endDrawResult);
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -91,19 +101,33 @@ class cWindow {
   // start the move loop, and the window would follow the pointer.
   LRESULT DragParentOnHitTest(LPARAM screenPoint);
 
-  // Drops the bitmaps and brushes made on the render target; they are made
-  // again on the next use. Each window holds its own.
-  virtual void DiscardDeviceResources() {}
+  // Makes the device resources unless they are all made already: at
+  // creation, at each paint until they are, and again after a lost device.
+  void PrepareDeviceResources();
+  // The paint skeleton, every window's WM_PAINT: PrepareDeviceResources,
+  // BeginPaint, and, when the window is ReadyToDraw, the render target bound
+  // to the paint's device context over the client area, BeginDraw, Draw with
+  // the paint's update rectangle, then FinishDraw; EndPaint.
+  void Paint();
 
-  // The painting convention: BeginPaint, the render target bound to the
-  // paint's device context over the client area, BeginDraw. Returns the
-  // target, or null (nothing may be drawn) when there is none. EndPainting
-  // must follow in either case.
-  ID2D1RenderTarget* BeginPainting(PAINTSTRUCT* paint);
-  void EndPainting(PAINTSTRUCT* paint, ID2D1RenderTarget* target);
+  // Makes the window's device resources on GetRenderTarget(). True once they
+  // are complete; false has them tried again at the next paint.
+  virtual bool MakeDeviceResources() = 0;
+  // Drops them all: one assignment of the window's device resources struct.
+  virtual void DropDeviceResources() = 0;
+  // False: a paint draws nothing and only validates the window.
+  virtual bool ReadyToDraw() { return true; }
+  // The window's own drawing, between BeginDraw and EndDraw on `target`;
+  // `part` is the paint's update rectangle, in the window's pixels: only
+  // what reaches it shows, and a window may skip the rest.
+  virtual void Draw(ID2D1RenderTarget* target, const RectF& part) = 0;
 
  private:
+  // A bitmap of this window's render target with the pixels of `image`.
+  ComPtr<ID2D1Bitmap> MakeBitmap(IWICBitmapSource* image);
+
   ComPtr<ID2D1DCRenderTarget> renderTarget;
+  bool deviceResourcesMade;
 };
 
 // Draws the whole zero-terminated `text` in `rect`, natural measuring.

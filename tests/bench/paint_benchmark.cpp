@@ -33,6 +33,8 @@
 #include "app/main_window.h"
 #include "json/json.h"
 #include "ui/figures.h"
+#include "ui/ole_session.h"
+#include "ui/window_session.h"
 
 namespace {
 
@@ -182,6 +184,8 @@ void MeasurePieces(cWinDownloadInfo& panel, int runs) {
 
 int main(int argc, char** argv) {
   const int paints = argc > 1 ? std::atoi(argv[1]) : 500;
+  const cOleSession ole;
+  cWindowSession session(GetModuleHandleA(nullptr));
   theApp = new cApp{};
   theApp->instance = GetModuleHandleA(nullptr);
   PrepareFolders(*theApp);

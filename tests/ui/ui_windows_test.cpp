@@ -17,17 +17,21 @@
 #include "json/json.h"
 #include "tests/app/app_fixture.h"
 #include "ui/buttons.h"
+#include "ui/ole_session.h"
 #include "ui/window.h"
+#include "ui/window_session.h"
 
 namespace {
 
 // The application object (AppTest) with its main window object, which is
-// every window's link to the application; a system window only where a test
+// every window's link to the application, inside COM and OLE and a window
+// session, as the program runs them; a system window only where a test
 // creates one.
 class MainWindowTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
+    session = std::make_unique<cWindowSession>(GetModuleHandleA(nullptr));
     ASSERT_TRUE(ux.LoadEmbedded());
     main = std::make_unique<cWinMain>(&ux);
     theApp->mainWindow = main.get();
@@ -36,9 +40,12 @@ class MainWindowTest : public AppTest {
     if (main && main->hwnd) DestroyWindow(main->hwnd);
     theApp->mainWindow = nullptr;
     main.reset();
+    session.reset();
     AppTest::TearDown();
   }
 
+  cOleSession ole;
+  std::unique_ptr<cWindowSession> session;
   cJson ux;
   std::unique_ptr<cWinMain> main;
 };
@@ -46,10 +53,12 @@ class MainWindowTest : public AppTest {
 class cBareWindow : public cWindow {
  public:
   LRESULT OnMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
-  int discarded = 0;
+  int dropped = 0;
 
  protected:
-  void DiscardDeviceResources() override { ++discarded; }
+  bool MakeDeviceResources() override { return true; }
+  void DropDeviceResources() override { ++dropped; }
+  void Draw(ID2D1RenderTarget*, const RectF&) override {}
 };
 
 using WindowBaseTest = MainWindowTest;
@@ -61,14 +70,14 @@ TEST_F(WindowBaseTest, ALostDeviceIsRebuiltWithoutABoxOtherFailuresAreReported) 
   ASSERT_NE(first, nullptr);
 
   window.FinishDraw(D2DERR_RECREATE_TARGET);
-  EXPECT_EQ(window.discarded, 1);
+  EXPECT_EQ(window.dropped, 1);
   EXPECT_TRUE(Boxes().empty());
   ComPtr<ID2D1DCRenderTarget> second = window.GetRenderTarget();
   ASSERT_NE(second, nullptr);
   EXPECT_NE(second.Get(), first.Get());  // a new target; the old one is still held here
 
   window.FinishDraw(E_FAIL);
-  EXPECT_EQ(window.discarded, 1);
+  EXPECT_EQ(window.dropped, 1);
   EXPECT_EQ(window.GetRenderTarget(), second.Get());
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, "error");
