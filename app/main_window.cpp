@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 
 #include "app/app.h"
 #include "app/download_control.h"
@@ -25,7 +26,7 @@ const UINT_PTR kFinalRefreshTimer = 333;
 // buttons, the focus and the flash change on this window's own thread.
 const UINT kDownloadFinishedMessage = WM_APP + 1;
 // Posted at the end of a run with files missing; lParam owns a copy of the
-// first missing file's name.
+// first missing file's name (new char[]).
 const UINT kDownloadIncompleteMessage = WM_APP + 2;
 
 }  // namespace
@@ -115,11 +116,11 @@ void cWinMain::ShowDownloadIncomplete(int missingFiles, const char* firstMissing
   // Posted, not sent: the handler stops the manager, whose thread is the one
   // calling here.
   const size_t length = std::strlen(firstMissing);
-  char* name = new char[length + 1];
-  std::memcpy(name, firstMissing, length + 1);
-  if (!hwnd || !PostMessageA(hwnd, kDownloadIncompleteMessage, static_cast<WPARAM>(missingFiles),
-                             reinterpret_cast<LPARAM>(name))) {
-    delete[] name;
+  std::unique_ptr<char[]> name(new char[length + 1]);
+  std::memcpy(name.get(), firstMissing, length + 1);
+  if (hwnd && PostMessageA(hwnd, kDownloadIncompleteMessage, static_cast<WPARAM>(missingFiles),
+                           reinterpret_cast<LPARAM>(name.get()))) {
+    name.release();  // the message owns it now: OnDownloadIncomplete takes it back
   }
 }
 
@@ -248,7 +249,7 @@ void cWinMain::OnDownloadFinished() {
   FlashWindowEx(&flash);
 }
 
-void cWinMain::OnDownloadIncomplete(int missingFiles, char* firstMissing) {
+void cWinMain::OnDownloadIncomplete(int missingFiles, std::unique_ptr<char[]> firstMissing) {
   // The manager's thread has ended or is about to: it is stopped and deleted
   // here, so the panel's figures stay as they are, as after Pause.
   StopDownloadManager();
@@ -257,8 +258,7 @@ void cWinMain::OnDownloadIncomplete(int missingFiles, char* firstMissing) {
   std::snprintf(text, sizeof text,
                 "The download did not complete: %d %s missing, the first being\n%.300s\n\n"
                 "Press Start to try again.",
-                missingFiles, missingFiles == 1 ? "file is" : "files are", firstMissing);
-  delete[] firstMissing;
+                missingFiles, missingFiles == 1 ? "file is" : "files are", firstMissing.get());
   NotifyUser(text, platform::kMbIconWarning);
 }
 
@@ -313,7 +313,7 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       OnDownloadFinished();
       return 0;
     case kDownloadIncompleteMessage:
-      OnDownloadIncomplete(static_cast<int>(wParam), reinterpret_cast<char*>(lParam));
+      OnDownloadIncomplete(static_cast<int>(wParam), std::unique_ptr<char[]>(reinterpret_cast<char*>(lParam)));
       return 0;
   }
   return 0;

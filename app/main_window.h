@@ -9,6 +9,7 @@
 // (cMainWindowLink).
 
 #include <cstdint>
+#include <memory>
 
 #include "app/main_window_link.h"
 #include "ui/application_link.h"
@@ -96,7 +97,7 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   void InvalidateChildren();
   void Refresh();
   void OnDownloadFinished();
-  void OnDownloadIncomplete(int missingFiles, char* firstMissing);
+  void OnDownloadIncomplete(int missingFiles, std::unique_ptr<char[]> firstMissing);
 
   DeviceResources device;
   int32_t folderTextColor;

@@ -15,6 +15,7 @@
 #include "ui/application_link.h"
 #include "ui/buttons.h"
 #include "ui/figures.h"
+#include "ui/owned_task_memory.h"
 
 namespace {
 
@@ -134,12 +135,10 @@ void cBtnFolder::OnExecute() {
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT | BIF_NEWDIALOGSTYLE;
   browse.lpfn = BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(application);
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
+  const OwnedTaskMemory<PIDLIST_ABSOLUTE> chosen(SHBrowseForFolderA(&browse));
   if (!chosen) return;  // cancelled: nothing changes
   char path[MAX_PATH] = "";
-  const bool named = SHGetPathFromIDListA(chosen, path);
-  CoTaskMemFree(chosen);
-  if (!named) return;
+  if (!SHGetPathFromIDListA(chosen.get(), path)) return;
   application->ChangeDownloadFolder(path);
 }
 

@@ -18,6 +18,7 @@
 #include "tests/app/app_fixture.h"
 #include "ui/buttons.h"
 #include "ui/ole_session.h"
+#include "ui/owned_task_memory.h"
 #include "ui/window.h"
 #include "ui/window_session.h"
 
@@ -283,11 +284,10 @@ TEST_F(FolderDialogTest, PreselectsTheFolderAndReportsEverySelection) {
     SCOPED_TRACE(c.what);
     main->totalSize = c.required;
     std::wstring wide(c.path.begin(), c.path.end());
-    PIDLIST_ABSOLUTE selection = SHSimpleIDListFromPath(wide.c_str());
+    const OwnedTaskMemory<PIDLIST_ABSOLUTE> selection(SHSimpleIDListFromPath(wide.c_str()));
     ASSERT_NE(selection, nullptr);
     sent.clear();
-    BrowseCallback(dialog, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(selection), link);
-    CoTaskMemFree(selection);
+    BrowseCallback(dialog, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(selection.get()), link);
     EXPECT_EQ(OkDisabled(), c.okDisabled);
     EXPECT_EQ(StatusText().rfind(c.reportStart, 0), 0u) << StatusText();
   }
