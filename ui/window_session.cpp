@@ -29,7 +29,8 @@ cWindowSession::cWindowSession(HINSTANCE instance) : instance_(instance) {
                       reinterpret_cast<IUnknown**>(textFactory_.GetAddressOf()));
   D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, drawingFactory_.GetAddressOf());
   // The first-generation imaging factory: the only one older systems have.
-  CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(imagingFactory_.GetAddressOf()));
+  CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
+                   IID_PPV_ARGS(imagingFactory_.GetAddressOf()));
   RegisterWindowClass(instance_);
   current = this;
 }
@@ -65,7 +66,9 @@ IWICBitmapSource* cWindowSession::Background() {
     // Decoded into memory once: each window's bitmap is then a copy of these
     // pixels, made again only when its render target is lost.
     ComPtr<IWICBitmapSource> decoded = DecodeImage(RESOURCE_BACKGROUND);
-    if (decoded) imagingFactory_->CreateBitmapFromSource(decoded.Get(), WICBitmapCacheOnLoad, background_.GetAddressOf());
+    if (decoded) {
+      imagingFactory_->CreateBitmapFromSource(decoded.Get(), WICBitmapCacheOnLoad, background_.GetAddressOf());
+    }
   }
   return background_.Get();
 }
