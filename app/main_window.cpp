@@ -20,7 +20,9 @@
 namespace {
 
 const char kDefaultFolder[] = "c:\\PLAX\\download\\zt_kr\\";
-// The download manager's final refresh arrives as this timer message.
+// The download manager's final refresh arrives as a timer message with this
+// identifier: an identifier, not a period, since the main window starts no
+// timer (the panel's ticks are 333 ms apart, whence the number).
 const UINT_PTR kFinalRefreshTimer = 333;
 // Sent by the manager's thread at the end of a complete run, so that the
 // buttons, the focus and the flash change on this window's own thread.
@@ -165,6 +167,9 @@ void cWinMain::OnCreate() {
     button->parentHwnd = hwnd;
     button->CreateButtonWindow();
   }
+  // The row the window opens in (Ready: Launch and Pause disabled), before
+  // any button is painted.
+  ShowRow(row);
   progressBar.parentHwnd = hwnd;
   progressBar.CreateBarWindow();
   // Without its skin the panel is not made: no figures, and the download
@@ -230,11 +235,9 @@ void cWinMain::InvalidateChildren() {
 }
 
 void cWinMain::Refresh() {
-  cMgrDownloader* manager = theApp->downloadManager;
-  if (!manager || !manager->running || manager->completed || manager->totalSize == 0) return;
-  const uint32_t elapsedMs = platform::TickCount() - manager->startTick;
-  progressBar.SetSpeed(AverageSpeed(manager->receivedSize, elapsedMs) * static_cast<float>(1.0 / kBytesPerMiB));
-  progressBar.SetRate(RateOf(manager->progressSize, manager->totalSize));
+  TransferCounters counters;
+  if (!ReadTransfer(&counters) || !counters.running || counters.completed || counters.totalBytes == 0) return;
+  progressBar.ShowFigures(ComputeTransferFigures(counters));
   Invalidate();
 }
 

@@ -4,7 +4,11 @@
 
 namespace {
 
-// The hover notice comes after the pointer has rested this long.
+// The hover notice comes after the pointer has rested this long: ten times
+// the system's default of 400 ms. The notice only has to catch a pointer that
+// came to rest without a move (a move shows Over at once); it also ends a
+// press held still that long (Down turns back to Over, and the release runs
+// no command), which a shorter time would do to an ordinary slow click.
 const DWORD kHoverMs = 3333;
 
 }  // namespace

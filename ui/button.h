@@ -14,9 +14,6 @@ class cButton : public cWindow {
   explicit cButton(int firstImageResource);
 
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-  // Loads the four images and places the window at (x, y) with the size of
-  // its Normal image.
-  virtual void OnCreate();
   // The command.
   virtual void OnExecute() = 0;
 
@@ -47,6 +44,9 @@ class cButton : public cWindow {
     ComPtr<ID2D1Bitmap> images[4];
   };
 
+  // WM_CREATE: loads the four images and places the window at (x, y) with
+  // the size of its Normal image.
+  void OnCreate();
   // Runs one event of the state machine.
   void Handle(ButtonEvent event, LPARAM lParam);
 

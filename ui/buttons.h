@@ -1,7 +1,9 @@
 #pragma once
 // The five buttons of the command row, one command each (see commands.cpp).
 // What a command does to the application goes through the button's
-// `application` link, which every button of the main window has.
+// `application` link, which every button of the main window has. Which of
+// them accept clicks is the command row's (command_row.h), the first row
+// included: the main window shows it once the five exist.
 
 #include "resources/resource_ids.h"
 #include "ui/button.h"
@@ -10,7 +12,6 @@
 class cBtnLaunch : public cButton {
  public:
   cBtnLaunch() : cButton(RESOURCE_PLAY_NORMAL) {}
-  void OnCreate() override;  // starts disabled
   void OnExecute() override;
 };
 
@@ -25,7 +26,6 @@ class cBtnStart : public cButton {
 class cBtnPause : public cButton {
  public:
   cBtnPause() : cButton(RESOURCE_PAUSE_NORMAL) {}
-  void OnCreate() override;  // starts disabled
   void OnExecute() override;
 };
 

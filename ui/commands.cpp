@@ -27,16 +27,6 @@ HWND statusControl = nullptr;
 
 }  // namespace
 
-void cBtnLaunch::OnCreate() {
-  cButton::OnCreate();
-  SetState(Disabled);
-}
-
-void cBtnPause::OnCreate() {
-  cButton::OnCreate();
-  SetState(Disabled);
-}
-
 void cBtnLaunch::OnExecute() {
   const char* executableName = application->ExecutableName();
   if (!executableName[0]) {
@@ -174,12 +164,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
     const bool known = path[0] && platform::GetFreeDiskSpace(path, &freeBytes);
     if (!known || !EnoughSpace(freeBytes, required)) SendMessageA(dialog, BFFM_ENABLEOK, 0, 0);
     char report[256];
-    if (known) {
-      FormatFreeSpaceText(required, freeBytes, report, sizeof report);
-    } else {
-      std::snprintf(report, sizeof report, "At least %.3fGB is required.\nYour free space : cannot be read",
-                    static_cast<double>(required) / kBytesPerGB);
-    }
+    FormatFreeSpaceText(required, known, freeBytes, report, sizeof report);
     if (statusControl) SetWindowTextA(statusControl, report);
   }
   return 0;

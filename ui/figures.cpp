@@ -106,9 +106,17 @@ TransferFigures ComputeTransferFigures(int64_t total, int64_t progress, int64_t 
   return figures;
 }
 
-void FormatFreeSpaceText(int64_t requiredBytes, int64_t freeBytes, char* text, unsigned capacity) {
-  std::snprintf(text, capacity, "At least %.3fGB is required.\nYour free space : %.3fGB",
-                static_cast<double>(requiredBytes) / kBytesPerGB, static_cast<double>(freeBytes) / kBytesPerGB);
+TransferFigures ComputeTransferFigures(const TransferCounters& counters) {
+  return ComputeTransferFigures(counters.totalBytes, counters.progressBytes, counters.receivedBytes,
+                                counters.elapsedMs);
+}
+
+void FormatFreeSpaceText(int64_t requiredBytes, bool freeKnown, int64_t freeBytes, char* text, unsigned capacity) {
+  // The largest count, 2^63 - 1 bytes, is 8589934592.000GB.
+  char freeText[32] = "cannot be read";
+  if (freeKnown) std::snprintf(freeText, sizeof freeText, "%.3fGB", static_cast<double>(freeBytes) / kBytesPerGB);
+  std::snprintf(text, capacity, "At least %.3fGB is required.\nYour free space : %s",
+                static_cast<double>(requiredBytes) / kBytesPerGB, freeText);
 }
 
 void FormatNoSpaceText(const char* downloadFolder, char* text, unsigned capacity) {

@@ -77,10 +77,14 @@ struct TransferFigures {
   int rate;
 };
 TransferFigures ComputeTransferFigures(int64_t total, int64_t progress, int64_t received, uint32_t elapsedMs);
+// The same of a download's counters: the one path of the window's figures,
+// the panel's ticks and the main window's final refresh alike.
+TransferFigures ComputeTransferFigures(const TransferCounters& counters);
 
 // The folder dialog's report: "At least %.3fGB is required.\nYour free space :
-// %.3fGB" (GB = 2^30 bytes) into a narrow buffer of `capacity` bytes.
-void FormatFreeSpaceText(int64_t requiredBytes, int64_t freeBytes, char* text, unsigned capacity);
+// %.3fGB" (GB = 2^30 bytes), the free space "cannot be read" when it is not
+// `freeKnown`, into a narrow buffer of `capacity` bytes.
+void FormatFreeSpaceText(int64_t requiredBytes, bool freeKnown, int64_t freeBytes, char* text, unsigned capacity);
 
 // Start's refusal for too little space, naming the drive by the folder's
 // first two characters ("D:").

@@ -11,6 +11,12 @@
 namespace {
 
 const UINT_PTR kTimerId = 1;
+// Three ticks a second: a second of the elapsed time shows within a third
+// of a second of its change, where a 1000 ms period beating with the clock
+// would skip seconds. Each tick that changes texts costs its repaint, under
+// Wine about 13 ms of CPU of drawing, and 60 ms or more with the Direct3D
+// command thread's spin after it (tests/bench/downloader_wine_benchmark.sh),
+// so a shorter period costs in proportion.
 const UINT kTimerPeriodMs = 333;
 // The panel sits at (32, 287) in the main window and shows, as its backdrop,
 // the background from three pixels up and to the left of that spot.
@@ -105,21 +111,18 @@ void cWinDownloadInfo::OnTick() {
     return;
   }
   if (counters.completed) KillTimer(hwnd, kTimerId);  // this tick is the last
-  const int64_t total = counters.totalBytes;
-  if (total == 0) return;
-  const int64_t progress = counters.progressBytes;
+  if (counters.totalBytes == 0) return;
+  const TransferFigures figures = ComputeTransferFigures(counters);
   // Each text repaints only where it changed: most ticks change two or
   // three short texts of the strip, or none.
   WideChar text[kFigureTextCapacity];
-  FormatSizeText(progress, text);
+  FormatSizeText(counters.progressBytes, text);
   ShowValue(kReceivedItem, text);
-  const TransferFigures figures = ComputeTransferFigures(total, progress, counters.receivedBytes, counters.elapsedMs);
   FormatTimeText(figures.elapsedSeconds, text);
   ShowValue(kElapsedItem, text);
-  progressBar->SetSpeed(figures.bytesPerSecond * static_cast<float>(1.0 / kBytesPerMiB));
   FormatTimeText(figures.remainingSeconds, text);
   ShowValue(kRemainingItem, text);
-  progressBar->SetRate(figures.rate);
+  progressBar->ShowFigures(figures);
 }
 
 void cWinDownloadInfo::DrawStaticParts(ID2D1RenderTarget* target) {

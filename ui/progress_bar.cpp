@@ -83,6 +83,11 @@ void cProgressBar::SetSpeed(float newSpeed) {
   }
 }
 
+void cProgressBar::ShowFigures(const TransferFigures& figures) {
+  SetSpeed(figures.bytesPerSecond * static_cast<float>(1.0 / kBytesPerMiB));
+  SetRate(figures.rate);
+}
+
 bool cProgressBar::MakeDeviceResources() {
   device.fgBrush = MakeBrush(fgColor, 1.0f);
   device.textBrush = MakeBrush(textColor, textAlpha);

@@ -28,6 +28,8 @@ class cProgressBar : public cWindow {
 
   void SetRate(int newRate);
   void SetSpeed(float newSpeed);
+  // The speed (in MiB per second) and the rate of `figures`.
+  void ShowFigures(const TransferFigures& figures);
 
   int barWidth, barHeight;
   int32_t bgColor, fgColor;

@@ -245,8 +245,12 @@ TEST(Figures, PanelTextsAndTickFigures) {
 
 TEST(Figures, FreeSpaceTexts) {
   char text[512];
-  FormatFreeSpaceText(3221225472LL, 1610612736LL, text, sizeof text);
+  FormatFreeSpaceText(3221225472LL, true, 1610612736LL, text, sizeof text);
   EXPECT_STREQ(text, "At least 3.000GB is required.\nYour free space : 1.500GB");
+  FormatFreeSpaceText(3221225472LL, false, 1610612736LL, text, sizeof text);
+  EXPECT_STREQ(text, "At least 3.000GB is required.\nYour free space : cannot be read");
+  FormatFreeSpaceText(1LL << 60, true, std::numeric_limits<int64_t>::max(), text, sizeof text);
+  EXPECT_STREQ(text, "At least 1073741824.000GB is required.\nYour free space : 8589934592.000GB");
   FormatNoSpaceText("D:\\Games\\", text, sizeof text);
   EXPECT_STREQ(text,
                "This disk drive(D:) does not have enough capacity.\n"
