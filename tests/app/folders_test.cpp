@@ -43,7 +43,6 @@ class FoldersTest : public AppTest {
     const char* previous = std::getenv("TMPDIR");
     previousTemp = previous ? previous : "";
 #endif
-    *theApp = cApp{};
   }
   void TearDown() override {
     SetTempFolder(previousTemp);

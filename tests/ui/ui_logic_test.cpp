@@ -230,11 +230,15 @@ TEST(Figures, PanelTextsAndTickFigures) {
       {"no total", 0, 0, 0, 5000, {5, 0, 0.0f, 0}},
   };
   for (const TickCase& c : ticks) {
-    const TransferFigures f = ComputeTransferFigures(c.total, c.progress, c.received, c.elapsedMs);
-    EXPECT_EQ(f.elapsedSeconds, c.expected.elapsedSeconds) << c.what;
-    EXPECT_EQ(f.remainingSeconds, c.expected.remainingSeconds) << c.what;
-    EXPECT_FLOAT_EQ(f.bytesPerSecond, c.expected.bytesPerSecond) << c.what;
-    EXPECT_EQ(f.rate, c.expected.rate) << c.what;
+    // The panel's ticks and the final refresh take them from the counters.
+    const TransferCounters counters = {true, false, c.total, c.progress, c.received, c.elapsedMs};
+    for (const TransferFigures& f : {ComputeTransferFigures(c.total, c.progress, c.received, c.elapsedMs),
+                                     ComputeTransferFigures(counters)}) {
+      EXPECT_EQ(f.elapsedSeconds, c.expected.elapsedSeconds) << c.what;
+      EXPECT_EQ(f.remainingSeconds, c.expected.remainingSeconds) << c.what;
+      EXPECT_FLOAT_EQ(f.bytesPerSecond, c.expected.bytesPerSecond) << c.what;
+      EXPECT_EQ(f.rate, c.expected.rate) << c.what;
+    }
   }
   // Conversions that would be undefined or wrap give defined counts.
   EXPECT_EQ(RemainingSeconds(GiB, 0, std::numeric_limits<float>::infinity()), 0u);

@@ -17,6 +17,7 @@
 #include "json/json.h"
 #include "tests/app/app_fixture.h"
 #include "ui/buttons.h"
+#include "ui/command_row.h"
 #include "ui/ole_session.h"
 #include "ui/owned_task_memory.h"
 #include "ui/window.h"
@@ -195,6 +196,31 @@ TEST_F(RepaintTest, PartialRepaintsLeaveThePixelsOfAWholeRepaint) {
     if (i > 0) {
       EXPECT_FALSE(partial[0][i] == partial[0][i - 1]);  // the pictures are read, not blank
     }
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// The window opens on the command row's first row, and a lost device costs
+// nothing but its repaint: every window makes its device resources again and
+// shows the same pixels.
+TEST_F(RepaintTest, OpensOnTheReadyRowAndRepaintsALostDeviceAsBefore) {
+  const RowStates ready = StatesOf(CommandRow::kReady);
+  EXPECT_EQ(main->launchButton.state, ready.launch);
+  EXPECT_EQ(main->startButton.state, ready.start);
+  EXPECT_EQ(main->pauseButton.state, ready.pause);
+  EXPECT_EQ(main->cancelButton.state, ready.cancel);
+  EXPECT_EQ(main->folderButton.state, ready.folder);
+
+  cWindow* windows[] = {main.get(), &main->launchButton, &main->startButton, &main->progressBar, &main->infoPanel};
+  std::vector<std::vector<uint32_t>> before;
+  for (cWindow* window : windows) before.push_back(Pixels(window->hwnd));
+  for (cWindow* window : windows) window->FinishDraw(D2DERR_RECREATE_TARGET);
+  PaintPending();
+  for (size_t i = 0; i < sizeof windows / sizeof windows[0]; ++i) {
+    SCOPED_TRACE("window " + std::to_string(i));
+    const std::vector<uint32_t> after = Pixels(windows[i]->hwnd);
+    ASSERT_FALSE(after.empty());
+    EXPECT_TRUE(after == before[i]) << Differences(after, before[i], windows[i]->width);
   }
   EXPECT_TRUE(Boxes().empty());
 }
