@@ -13,7 +13,6 @@
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
-#include "resources/resource_ids.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
 

@@ -2,7 +2,6 @@
 
 #include <cwchar>
 
-#include "resources/resource_ids.h"
 #include "ui/application_link.h"
 #include "ui/areas.h"
 #include "ui/progress_bar.h"
