@@ -112,7 +112,7 @@ run_engine() {
 }
 run_downloader() {
   open_program >&2
-  point "${button_x[start]}" 350
+  point_at start
   local before start finish rss anon rss_peak=0 anon_peak=0
   read -r rss_peak anon_peak <"$artifacts/peaks"
   before=$(cpu_ticks "$pid")
