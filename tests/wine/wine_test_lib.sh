@@ -1,6 +1,7 @@
 # Helpers for the tests that drive the Windows program inside a Wine session
-# (scripts/wine-run.sh --shell). Every wait polls the condition it means and
-# has a time limit.
+# (scripts/wine-run.sh --shell), and for the repository's scripts that do the
+# same (the demo, the screenshot, the Wine benchmark). Every wait polls the
+# condition it means and has a time limit.
 
 fail() {
   echo "FAIL: $*" >&2
@@ -58,6 +59,19 @@ holds_for() {
 }
 
 here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo_lib=$(cd "$here_lib/../.." && pwd)
+
+# ---- entering a session from a script of the repository ----
+# windows_session_environment TARGET...: builds those targets of the windows
+# preset and the probe, and exports what a script inside a Wine session of
+# that build needs, as CTest gives it to the tests. The caller then execs
+# scripts/wine-run.sh --shell with WINE_TEST_ARTIFACTS set.
+windows_session_environment() {
+  (cd "$repo_lib" && cmake --preset windows >/dev/null && cmake --build --preset windows --target "$@" winprobe >/dev/null)
+  export WINE_RUN_HOME=$repo_lib/build/windows/wine WINE_RUN_SCREEN=1280x1024x24
+  DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' "$repo_lib/build/windows/CMakeCache.txt")
+  export DOWNLOADER_HOST RESOURCE_SCRIPT=$repo_lib/resources/downloader.rc
+}
 
 # Inside a session (wine-run.sh names the probe): a fresh folder for the
 # test's pictures.
