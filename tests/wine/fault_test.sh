@@ -47,9 +47,11 @@ point_at pause
 xdotool click 1
 paused=$(date +%s%N)
 move_pointer "$(button_x start)" 350
+wait_until 10 "Start does not show Over after Pause" button_shows start O
 expect_picture paused-in-stall --buttons launch=X,start=O,pause=X,cancel=N,folder=N --fill any
 answered_ms=$((($(date +%s%N) - paused) / 1000000))
 ((answered_ms < 3000)) || fail "the window answered the mouse $answered_ms ms after Pause"
+echo "   the window answered the mouse $answered_ms ms after Pause"
 [[ $(stat -c %s "$download/data/failing.pak") == 1700000 ]] || fail "failing.pak lost bytes at the Pause"
 
 echo "-- the server answers again: Start completes the client"
