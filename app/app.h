@@ -6,6 +6,7 @@
 
 class cWinMain;
 class cMgrDownloader;
+class cMainWindowLink;
 class cJson;
 
 struct cApp {
@@ -35,8 +36,15 @@ struct cApp {
 extern cApp* theApp;
 
 // A modal box with `text`, captioned with the application's title and owned
-// by the main window when there is one. Returns the button pressed.
+// by the main window when there is one. Returns the button pressed. Before
+// the application object exists the box has an empty caption.
 int NotifyUser(const char* text, unsigned flags);
+
+// The main window registers itself while its system window exists; the
+// boxes and the download engine reach it through this link, from any thread.
+void SetMainWindowLink(cMainWindowLink* link);
+// The main window, or null when it has no system window.
+cMainWindowLink* MainWindowLink();
 
 // Stops, joins and deletes the download manager, if there is one.
 void StopDownloadManager();

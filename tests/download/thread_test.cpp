@@ -47,7 +47,7 @@ TEST(ThreadTest, ConstructionLeavesEverythingEmpty) {
   EXPECT_EQ(thread.running, 0);
   EXPECT_EQ(thread.joined, 0);
   EXPECT_EQ(thread.threadCount, 0);
-  EXPECT_EQ(thread.threads, nullptr);
+  EXPECT_TRUE(thread.threads.empty());
 }
 
 TEST(ThreadTest, NameIsCutToItsBuffer) {
@@ -63,7 +63,7 @@ TEST(ThreadTest, BodyThatReturnsByItselfClearsRunningButNotJoined) {
   cOneShot thread;
   thread.Start();
   EXPECT_EQ(thread.threadCount, 1);
-  ASSERT_NE(thread.threads, nullptr);
+  ASSERT_EQ(thread.threads.size(), 1u);
   WaitUntilEnded(thread);
   EXPECT_EQ(thread.runs, 1);
   EXPECT_EQ(thread.sawRunning, 1) << "the body must see running set when it starts";
@@ -100,7 +100,7 @@ TEST(ThreadTest, StopOfANeverStartedObjectWaitsForNothing) {
   thread.Stop();
   EXPECT_EQ(thread.running, 0);
   EXPECT_EQ(thread.joined, 1);
-  EXPECT_EQ(thread.threads, nullptr);
+  EXPECT_TRUE(thread.threads.empty());
   EXPECT_EQ(thread.runs, 0);
 }
 
@@ -110,12 +110,12 @@ TEST(ThreadTest, DestroyingFinishedAndNeverStartedObjects) {
   auto* finished = new cOneShot;
   finished->Start();
   WaitUntilEnded(*finished);
-  ASSERT_NE(finished->threads, nullptr);
+  ASSERT_EQ(finished->threads.size(), 1u);
   EXPECT_EQ(finished->joined, 0);
   delete finished;
 
   auto* neverStarted = new cOneShot;
-  EXPECT_EQ(neverStarted->threads, nullptr);
+  EXPECT_TRUE(neverStarted->threads.empty());
   delete neverStarted;
 }
 
@@ -149,7 +149,7 @@ TEST(ThreadTest, BodyCanRunOnTheCallersThreadWithoutAThread) {
   thread.running = 0;
   EXPECT_EQ(thread.runs, 1);
   EXPECT_EQ(thread.sawRunning, 1);
-  EXPECT_EQ(thread.threads, nullptr);
+  EXPECT_TRUE(thread.threads.empty());
   EXPECT_EQ(thread.threadCount, 0);
 }
 
