@@ -41,15 +41,6 @@ void WaitUntilEnded(const cThread& thread) {
   while (thread.running) platform::SleepMs(1);
 }
 
-TEST(ThreadTest, ConstructionLeavesEverythingEmpty) {
-  cOneShot thread;
-  EXPECT_STREQ(thread.name, "cOneShot");
-  EXPECT_EQ(thread.running, 0);
-  EXPECT_EQ(thread.joined, 0);
-  EXPECT_EQ(thread.threadCount, 0);
-  EXPECT_TRUE(thread.threads.empty());
-}
-
 TEST(ThreadTest, NameIsCutToItsBuffer) {
   const std::string longName(300, 'n');
   struct cNamed : cThread {

@@ -12,7 +12,7 @@ std::mutex lock;
 std::vector<RecordedBox> boxes;
 
 int Answer(const char* text, const char* caption, unsigned flags) {
-  std::fprintf(stderr, "message box [%s] %s\n", caption, text);
+  std::fprintf(stderr, "message box [%s] %s (flags 0x%x)\n", caption, text, flags);
   std::fflush(stderr);
   std::lock_guard<std::mutex> guard(lock);
   boxes.push_back({text, caption, flags});

@@ -1,8 +1,8 @@
 #pragma once
 // cMessageBoxes: answers the program's message boxes with OK while a test
-// runs, and keeps them (text, caption and flags). Each text is also written
-// to stderr as "message box [caption] text", so a death test can match the
-// box its child process showed. It installs the platform's box handler, on
+// runs, and keeps them (text, caption and flags). Each box is also written
+// to stderr as "message box [caption] text (flags 0x30)", so a death test can
+// match the box its child process showed. It installs the platform's box handler, on
 // both platforms: every box of the code under test goes through
 // platform::ShowMessageBox.
 //
