@@ -117,8 +117,8 @@ void RunOutOfMemory() {
 #ifdef _WIN32
   // No 32-bit process has 3 GiB in one piece.
   volatile size_t size = size_t{3} << 30;
-  static char* volatile never;
-  never = new char[size];
+  char* volatile never = new char[size];
+  delete[] never;
 #else
   // Under AddressSanitizer a failed `new` is reported by the sanitizer
   // before any handler runs: the handler is called as `new` calls it.
