@@ -1,6 +1,8 @@
 #pragma once
 // cApp: the one application object. Created by the process entry, reached by
-// every part of the program through `theApp`, deleted when the entry returns.
+// the shell and the windows through `theApp`, deleted when the entry returns.
+// The download engine reaches it only through the host it is handed
+// (AppDownloadHost in app/download_control.h).
 
 #include "platform/wide_text.h"
 

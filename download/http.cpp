@@ -22,20 +22,21 @@ namespace {
 constexpr uint32_t kReadBufferSize = 0x100000;
 constexpr size_t kHeaderBufferSize = 128;
 // A failed read is tried again nine times, 33 ms apart, with the running
-// flag read before each: about 0.3 s, short against a stop. (The network
-// seam fails every call after a failed one, so a retry rarely succeeds; a
-// dead connection has waited out its timeout already.)
+// flag read before each: about 0.3 s before the player is told, short
+// against a stop. The network seam fails every later call on a request
+// after a failed one, so the tries bring no data back any more; the pause
+// is what is left of them.
 constexpr uint32_t kPollMs = 33;
 constexpr int kReadRetries = 9;
-// Early ends in a row that bring no new byte before the server counts as
-// broken; each costs a reconnect, and a reset or a stall is rarely repeated
-// nine times.
+// Early ends in a row that bring no new byte before the transfer gives up
+// on the server: each costs a reconnect, and a server that cuts every answer
+// short before a new byte is broken rather than busy.
 constexpr int kEarlyEndsLimit = 9;
 // Four transfers to one server at once: the manager's slot count.
 constexpr uint32_t kConnectionsPerServer = 4;
 // What the per-HTTP/1.0-server limit reads when the system's query writes
-// nothing (WinINet's own default for it).
-constexpr uint32_t kSecondLimitFallback = 14;
+// nothing.
+constexpr uint32_t kPer10ServerLimitFallback = 14;
 
 // Every request asks for a byte range, the first of a pass from byte 0.
 constexpr char kRequestHeaders[] = "Accept-Encoding:*\r\nAccept-Ranges:bytes\r\nRange:bytes=%" PRId64 "-\r\n";
@@ -173,7 +174,7 @@ int cHttp::GetMaxConnections(cDownloadHost& host) {
   // A query that writes nothing leaves the first at 0 and the second at 14.
   uint32_t perServer = 0;
   net::QueryOption(net::kMaxConnsPerServer, &perServer);
-  uint32_t per10Server = kSecondLimitFallback;
+  uint32_t per10Server = kPer10ServerLimitFallback;
   net::QueryOption(net::kMaxConnsPer10Server, &per10Server);
   const uint32_t limit = std::min(perServer, per10Server);
   if (limit == 0) TellAndEnd(host, kConnectionSettingError, -13);
