@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/main_window_link.h"
+#include "download/main_window_link.h"
 #include "ui/buttons.h"
 #include "ui/command_row.h"
 #include "ui/panel.h"

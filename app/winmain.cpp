@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/folders.h"
+#include "platform/out_of_memory.h"
 #include "platform/owned_handle.h"
 
 namespace {
@@ -14,6 +15,7 @@ const char kInstanceName[] = "tarvik-downloader...";
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  platform::ExitWhenOutOfMemory(NotifyUser);
   // One downloader at a time: two would write the same client files.
   platform::OwnedHandle guard(CreateMutexA(nullptr, TRUE, kInstanceName));
   if (guard && GetLastError() == ERROR_ALREADY_EXISTS) {
