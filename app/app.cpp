@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "app/main_window_link.h"
+#include "download/main_window_link.h"
 #include "platform/message_box.h"
 
 cApp* theApp = nullptr;
@@ -21,5 +21,6 @@ cMainWindowLink* MainWindowLink() { return mainWindowLink.load(); }
 
 int NotifyUser(const char* text, unsigned flags) {
   cMainWindowLink* window = MainWindowLink();
-  return platform::ShowMessageBox(window ? window->WindowHandle() : nullptr, text, theApp->title, flags);
+  return platform::ShowMessageBox(window ? window->WindowHandle() : nullptr, text, theApp ? theApp->title : "",
+                                  flags);
 }

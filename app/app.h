@@ -1,11 +1,14 @@
 #pragma once
 // cApp: the one application object. Created by the process entry, reached by
-// every part of the program through `theApp`, deleted when the entry returns.
+// the shell and the windows through `theApp`, deleted when the entry returns.
+// The download engine reaches it only through the host it is handed
+// (AppDownloadHost in app/download_control.h).
 
 #include "platform/wide_text.h"
 
 class cWinMain;
 class cMgrDownloader;
+class cMainWindowLink;
 class cJson;
 
 struct cApp {
@@ -35,8 +38,15 @@ struct cApp {
 extern cApp* theApp;
 
 // A modal box with `text`, captioned with the application's title and owned
-// by the main window when there is one. Returns the button pressed.
+// by the main window when there is one. Returns the button pressed. Before
+// the application object exists the box has an empty caption.
 int NotifyUser(const char* text, unsigned flags);
+
+// The main window registers itself while its system window exists; the
+// boxes and the download engine reach it through this link, from any thread.
+void SetMainWindowLink(cMainWindowLink* link);
+// The main window, or null when it has no system window.
+cMainWindowLink* MainWindowLink();
 
 // Stops, joins and deletes the download manager, if there is one.
 void StopDownloadManager();

@@ -1,7 +1,36 @@
 #include "app/download_control.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "app/app.h"
+#include "download/download_host.h"
 #include "download/manager.h"
+
+namespace {
+
+class cAppDownloadHost final : public cDownloadHost {
+ public:
+  int NotifyUser(const char* text, unsigned flags) override { return ::NotifyUser(text, flags); }
+  const char* WorkFolder() override { return theApp->workFolder; }
+  const char* ResourceFolder() override { return theApp->resourceFolder; }
+  const char* DownloadFolder() override { return theApp->downloadFolder; }
+  cMainWindowLink* MainWindow() override { return MainWindowLink(); }
+  void SetLaunchTarget(const char* name, const char* sha256) override {
+    // A name too long for the field would launch a different file: keep the
+    // previous target then. Launch checks the target against its digest.
+    if (std::strlen(name) >= sizeof theApp->executableName) return;
+    std::snprintf(theApp->executableName, sizeof theApp->executableName, "%s", name);
+    std::snprintf(theApp->executableSha256, sizeof theApp->executableSha256, "%s", sha256);
+  }
+};
+
+}  // namespace
+
+cDownloadHost& AppDownloadHost() {
+  static cAppDownloadHost host;
+  return host;
+}
 
 void StopDownloadManager() {
   cMgrDownloader* manager = theApp->downloadManager;
@@ -15,6 +44,6 @@ void StopDownloadManager() {
 
 void StartDownloadManager() {
   StopDownloadManager();
-  theApp->downloadManager = new cMgrDownloader;
+  theApp->downloadManager = new cMgrDownloader(AppDownloadHost());
   theApp->downloadManager->Start();
 }

@@ -4,28 +4,9 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/main_window_link.h"
+#include "download/main_window_link.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
-#include "platform/system.h"
-
-namespace {
-
-// Creates every level of `folder` after its first backslash (never the drive
-// before it), one at a time; failures, existing folders included, are
-// ignored and the next level is still tried. Only '\' separates levels.
-void CreateFolderLevels(const char* folder) {
-  char path[260];
-  std::snprintf(path, sizeof path, "%s", folder);
-  char* firstBackslash = std::strchr(path, '\\');
-  for (char* c = std::strchr(firstBackslash + 1, '\\'); c; c = std::strchr(c + 1, '\\')) {
-    *c = 0;
-    platform::CreateFolder(path);
-    *c = '\\';
-  }
-  if (std::strrchr(path, '\\')[1]) platform::CreateFolder(path);
-}
-
-}  // namespace
 
 void cApp::CreateDownloadDirectory(const char* path) {
   // A longer path would have to be cut, and a cut path is another folder: the
@@ -40,7 +21,10 @@ void cApp::CreateDownloadDirectory(const char* path) {
   if (!std::strchr(downloadFolder, '\\')) {
     NotifyUser("cApp::CreateDownloadDirectory :: error (-32)", platform::kMbIconWarning);
   } else {
-    CreateFolderLevels(downloadFolder);
+    // Every level after the first backslash, never the drive before it;
+    // only '\' separates levels.
+    const size_t afterDrive = static_cast<size_t>(std::strchr(downloadFolder, '\\') - downloadFolder) + 1;
+    platform::CreateFolderLevels(downloadFolder, afterDrive, '\\');
   }
   if (cMainWindowLink* window = MainWindowLink()) window->RequestRepaint();
 }

@@ -1,5 +1,6 @@
 #include "app/download_info.h"
 
+#include "app/download_control.h"
 #include "download/downloaders.h"
 #include "json/json.h"
 #include "platform/files.h"
@@ -25,7 +26,7 @@ bool FetchedIsNewer(cJson& local, cJson& fetched) {
 bool LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info) {
   info->sizeKnown = false;
   info->totalSize = 0;
-  cResDownloader fetch;
+  cResDownloader fetch(AppDownloadHost());
   cJson manifest;
   if (manifest.LoadFile(kManifest)) {
     if (fetch.DownloadResource(manifestUrl, kFetched) == 0) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "platform/files.h"
 #include "platform/system.h"
 
 namespace {
@@ -30,10 +31,9 @@ void PrepareWorkFolder(cApp& app) {
   // Created at every start, in case someone cleaned the temporary folder.
   char folder[sizeof app.workFolder];
   std::memcpy(folder, temp, tempLength);
-  std::memcpy(folder + tempLength, kFirstLevel, sizeof kFirstLevel);
-  platform::CreateFolder(folder);
+  std::memcpy(folder + tempLength, kFirstLevel, firstLength);
   std::memcpy(folder + tempLength + firstLength, kSecondLevel, sizeof kSecondLevel);
-  platform::CreateFolder(folder);
+  platform::CreateFolderLevels(folder, tempLength, '\\');
   std::memcpy(app.workFolder, folder, tempLength + firstLength + sizeof kSecondLevel);
 }
 

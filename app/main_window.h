@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/main_window_link.h"
+#include "download/main_window_link.h"
 #include "ui/application_link.h"
 #include "ui/buttons.h"
 #include "ui/command_row.h"

@@ -39,6 +39,11 @@ std::unique_ptr<char[]> ReadVersionFile() {
 
 }  // namespace
 
+const char* StoredDownloadFolder(const char* text) {
+  const char* lineFeed = std::strchr(text, '\n');
+  return lineFeed && lineFeed[1] ? lineFeed + 1 : nullptr;
+}
+
 void WriteVersionFile() {
   char path[260];
   if (!VersionFilePath(path, sizeof path)) return;
@@ -68,8 +73,6 @@ void cApp::CheckVersion(cJson& uxDocument) {
   platform::SetCurrentFolder(resourceFolder);
 
   if (downloadFolder[0]) return;
-  std::unique_ptr<char[]> stored = ReadVersionFile();
-  char* lineFeed = stored ? std::strchr(stored.get(), '\n') : nullptr;
-  // Everything after the first line feed, untrimmed, is the folder.
-  if (lineFeed && lineFeed[1]) CreateDownloadDirectory(lineFeed + 1);
+  const std::unique_ptr<char[]> stored = ReadVersionFile();
+  if (const char* folder = stored ? StoredDownloadFolder(stored.get()) : nullptr) CreateDownloadDirectory(folder);
 }

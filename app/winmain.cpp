@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/folders.h"
+#include "platform/out_of_memory.h"
 #include "platform/owned_handle.h"
 #include "ui/ole_session.h"
 
@@ -57,6 +58,7 @@ int RunApplication(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  platform::ExitWhenOutOfMemory(NotifyUser);
   // One downloader at a time: two would write the same client files.
   const cInstanceMutex guard;
   if (guard.AnotherInstanceRuns()) {

@@ -4,20 +4,38 @@
 
 #include <cstdint>
 
+#include "download/download_host.h"
 #include "download/http.h"
 
-// One file of the client; its progress goes to the application's download
-// manager.
+class cMgrDownloader;
+
+// One file of the client; its progress goes to the download manager that
+// owns it, which also tells the player about it.
 class cFileDownloader : public cHttp {
  public:
   cFileDownloader();
+  // The manager owns its workers in an array, so it gives each its owner
+  // after making them, before it starts any transfer.
+  void SetOwner(cMgrDownloader* owner) { owner_ = owner; }
   void OnReceived(int bytes) override;
   void OnStart(int64_t startOffset) override;
+
+ protected:
+  cDownloadHost& Host() override;
+
+ private:
+  cMgrDownloader* owner_;
 };
 
 // A small document such as the manifest; no progress is counted.
 class cResDownloader : public cHttp {
  public:
-  cResDownloader();
+  explicit cResDownloader(cDownloadHost& host);
   void OnReceived(int bytes) override;
+
+ protected:
+  cDownloadHost& Host() override { return host_; }
+
+ private:
+  cDownloadHost& host_;
 };

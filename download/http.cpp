@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
-#include "app/app.h"
+#include "download/content_range.h"
 #include "download/transfer_log.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -20,14 +21,25 @@ namespace {
 // read and the first report of available data.
 constexpr uint32_t kReadBufferSize = 0x100000;
 constexpr size_t kHeaderBufferSize = 128;
+// A failed read is tried again nine times, 33 ms apart, with the running
+// flag read before each: about 0.3 s before the player is told, short
+// against a stop. The network seam fails every later call on a request
+// after a failed one, so the tries bring no data back any more; the pause
+// is what is left of them.
 constexpr uint32_t kPollMs = 33;
 constexpr int kReadRetries = 9;
+// Early ends in a row that bring no new byte before the transfer gives up
+// on the server: each costs a reconnect, and a server that cuts every answer
+// short before a new byte is broken rather than busy.
 constexpr int kEarlyEndsLimit = 9;
+// Four transfers to one server at once: the manager's slot count.
 constexpr uint32_t kConnectionsPerServer = 4;
-constexpr uint32_t kSecondLimitFallback = 14;
+// What the per-HTTP/1.0-server limit reads when the system's query writes
+// nothing.
+constexpr uint32_t kPer10ServerLimitFallback = 14;
 
-constexpr char kFirstRequestHeaders[] = "Accept-Encoding:*\r\nAccept-Ranges:bytes\r\nRange:bytes=0-\r\n";
-constexpr char kRangedRequestHeaders[] = "Accept-Encoding:*\r\nAccept-Ranges:bytes\r\nRange:bytes=%" PRId64 "-\r\n";
+// Every request asks for a byte range, the first of a pass from byte 0.
+constexpr char kRequestHeaders[] = "Accept-Encoding:*\r\nAccept-Ranges:bytes\r\nRange:bytes=%" PRId64 "-\r\n";
 // Always from the server, and never into the cache: a client of several
 // gigabytes must not be stored twice.
 constexpr uint32_t kUrlFlags = net::kReload | net::kNoCacheWrite;
@@ -50,46 +62,30 @@ constexpr char kPathTooLongFormat[] = "cHttp::%s :: path too long (-33)";
 // The process-wide connection limit; 0 until GetMaxConnections has set it.
 std::atomic<uint32_t> maxConnections{0};
 
-void Warn(const char* text) { NotifyUser(text, platform::kMbIconWarning); }
-
-[[noreturn]] void WarnAndEnd(const char* text, int exitCode) {
-  Warn(text);
+[[noreturn]] void TellAndEnd(cDownloadHost& host, const char* text, int exitCode) {
+  host.NotifyUser(text, platform::kMbIconWarning);
   platform::EndProcess(exitCode);
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The first byte position of a Content-Range ("bytes 100-199/200").
-bool RangeStart(const char* contentRange, int64_t* start) {
-  while (*contentRange == ' ') ++contentRange;
-  if (std::strncmp(contentRange, "bytes ", 6) != 0) return false;
-  const char* digits = contentRange + 6;
-  while (*digits == ' ') ++digits;
-  if (!IsDigit(*digits)) return false;
-  char* end = nullptr;
-  *start = std::strtoll(digits, &end, 10);
-  return *end == '-';
-}
-
-// The full length a Content-Range gives ("bytes 100-199/200"); false when it
-// is unknown ("bytes 100-199/*") or unreadable.
-bool RangeTotal(const char* contentRange, int64_t* total) {
-  int64_t start = 0;
-  if (!RangeStart(contentRange, &start)) return false;
-  const char* slash = std::strchr(contentRange, '/');
-  if (!slash || !IsDigit(slash[1])) return false;
-  char* end = nullptr;
-  *total = std::strtoll(slash + 1, &end, 10);
-  while (*end == ' ') ++end;
-  return *end == 0 && *total > 0;
 }
 
 }  // namespace
 
-// What one pass owns: the read buffer and the local file.
+// What one pass owns and learns: the read buffer, the local file, and the
+// resource's full length.
 struct cHttp::Pass {
   std::unique_ptr<char[]> buffer;
-  FILE* file = nullptr;
+  platform::OwnedFile file;
+  int64_t total = 0;
+};
+
+// What the passes of one transfer carry from one to the next.
+struct cHttp::Passes {
+  int earlyEnds = 0;  // consecutive early ends of the response
+  bool first = true;
+  // Bytes of the file the hooks have accounted for (OnStart, then each
+  // OnReceived): bytes written again after a restart are not counted twice.
+  int64_t counted = 0;
+  // A file whose bytes did not match its digest is fetched again once.
+  bool fetchedAgain = false;
 };
 
 cHttp::cHttp(const char* threadName)
@@ -105,8 +101,6 @@ cHttp::cHttp(const char* threadName)
   url[0] = 0;
   path[0] = 0;
   expectedSha256_[0] = 0;
-  // Settles the process-wide limit before the first transfer needs it.
-  GetMaxConnections();
 }
 
 cHttp::~cHttp() {
@@ -117,6 +111,10 @@ cHttp::~cHttp() {
 void cHttp::OnStart(int64_t) {}
 
 void cHttp::OnFinish(int64_t, int64_t) {}
+
+void cHttp::Warn(const char* text) { Host().NotifyUser(text, platform::kMbIconWarning); }
+
+void cHttp::WarnAndEnd(const char* text, int exitCode) { TellAndEnd(Host(), text, exitCode); }
 
 bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const char* localPath) {
   if (!sourceUrl) sourceUrl = "";
@@ -138,6 +136,8 @@ bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const ch
 }
 
 void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256) {
+  // Settles the process-wide limit before the first transfer needs it.
+  GetMaxConnections(Host());
   resume = 1;
   whole_ = false;
   mismatched_ = false;
@@ -151,6 +151,7 @@ void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const cha
 }
 
 int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
+  GetMaxConnections(Host());
   resume = 0;
   whole_ = false;
   if (!TakeArguments("DownloadResource", sourceUrl, localPath)) return 0;
@@ -165,7 +166,7 @@ int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
   return whole_ ? doneSize : 0;
 }
 
-int cHttp::GetMaxConnections() {
+int cHttp::GetMaxConnections(cDownloadHost& host) {
   const uint32_t cached = maxConnections.load();
   if (cached != 0) return static_cast<int>(cached);
   net::SetOption(net::kMaxConnsPerServer, kConnectionsPerServer);
@@ -173,34 +174,26 @@ int cHttp::GetMaxConnections() {
   // A query that writes nothing leaves the first at 0 and the second at 14.
   uint32_t perServer = 0;
   net::QueryOption(net::kMaxConnsPerServer, &perServer);
-  uint32_t per10Server = kSecondLimitFallback;
+  uint32_t per10Server = kPer10ServerLimitFallback;
   net::QueryOption(net::kMaxConnsPer10Server, &per10Server);
   const uint32_t limit = std::min(perServer, per10Server);
-  if (limit == 0) WarnAndEnd(kConnectionSettingError, -13);
+  if (limit == 0) TellAndEnd(host, kConnectionSettingError, -13);
   maxConnections.store(limit);
   return static_cast<int>(limit);
 }
 
 void cHttp::CreateSubDirectories(const char* localPath) {
   const char separator = std::strchr(localPath, '/') ? '/' : '\\';
-  const size_t length = std::strlen(localPath);
-  // A writable copy, cut at each separator in turn and mended after.
-  std::unique_ptr<char[]> folder(new char[length + 1]);
-  std::memcpy(folder.get(), localPath, length + 1);
-  for (size_t i = 0; i < length; ++i) {
-    if (folder[i] != separator) continue;
-    folder[i] = 0;
-    platform::CreateFolder(folder.get());  // usually exists already
-    folder[i] = separator;
-  }
+  // The file's folder, every level of it; they usually exist already.
+  const char* lastSeparator = std::strrchr(localPath, separator);
+  if (lastSeparator) platform::CreateFolderLevels(std::string(localPath, lastSeparator).c_str(), 0, separator);
 }
 
 int64_t cHttp::GetLocalFileSize(const char* localPath) {
-  FILE* file = platform::OpenFile(localPath, "rb");
+  const platform::OwnedFile file(platform::OpenFile(localPath, "rb"));
   if (!file) return 0;
   int64_t size = 0;
-  if (platform::SeekFile(file, 0, SEEK_END)) size = platform::TellFile(file);
-  std::fclose(file);
+  if (platform::SeekFile(file.get(), 0, SEEK_END)) size = platform::TellFile(file.get());
   return size > 0 ? size : 0;
 }
 
@@ -216,11 +209,7 @@ void cHttp::CloseHandles() {
 
 void cHttp::ReleasePass(Pass& pass) {
   pass.buffer.reset();
-  if (pass.file) {
-    std::fflush(pass.file);
-    std::fclose(pass.file);
-    pass.file = nullptr;
-  }
+  pass.file.reset();  // flushed as it closes
   CloseHandles();
 }
 
@@ -302,193 +291,218 @@ cHttp::Answer cHttp::CheckAnswer(int64_t offset) {
 }
 
 void cHttp::OnExecute() {
-  int earlyEnds = 0;  // consecutive early ends of the response
-  bool firstPass = true;
-  // Bytes of the file the hooks have accounted for (OnStart, then each
-  // OnReceived): bytes written again after a restart are not counted twice.
-  int64_t counted = 0;
-  // A file whose bytes did not match its digest is fetched again once.
-  bool fetchedAgain = false;
+  Passes passes;
   for (;;) {
-    if (resume) {
-      startOffset = doneSize = GetLocalFileSize(path);
-    } else {
-      doneSize = startOffset;
-    }
-    internetHandle = net::OpenSession(name, &running);
     Pass pass;
-    pass.buffer.reset(new char[kReadBufferSize]);
-    char* buffer = pass.buffer.get();
-
-    char headers[kHeaderBufferSize];
-    std::snprintf(headers, sizeof headers, "%s", kFirstRequestHeaders);
-    requestHandle =
-        net::OpenUrl(internetHandle.load(), url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
-    if (requestHandle && CheckAnswer(0) == Answer::kRefused) {
-      ReleasePass(pass);
+    if (!OpenAndLearnLength(pass) || !CheckLocalBytes(pass, passes) || !RequestTheRest(pass) ||
+        !OpenLocalFile(pass)) {
       return;
     }
-
-    const int64_t total = requestHandle ? ResourceLength(buffer, kReadBufferSize) : 0;
-    if (total == 0) {
-      pass.buffer.reset();
-      if (internetHandle.load() && running) WarnAndEnd(kServerUnreachable, -11);
-      CloseHandles();
-      return;
-    }
-
-    // A local file longer than the resource is not a part of it.
-    if (startOffset > total) startOffset = doneSize = 0;
-    // A file that looks complete counts only once its bytes match: one read
-    // of it, before the hooks count it.
-    if (Verifying() && startOffset == total) {
-      const DiskHash hashed = HashLocalBytes(total, buffer);
-      if (hashed == DiskHash::kStopped) {
-        ReleasePass(pass);
-        return;
-      }
-      if (hashed == DiskHash::kUnreadable || !DigestMatches()) {
-        fetchedAgain = true;
-        EmptyLocalFile();
-        startOffset = doneSize = 0;
-      }
-    }
-    if (firstPass) {
-      OnStart(startOffset);
-      counted = startOffset;
-    }
-    if (total == startOffset) {
-      CloseHandles();
-      pass.buffer.reset();
-      whole_ = true;
-      OnFinish(startOffset, doneSize);
-      return;
-    }
-
-    if (startOffset != 0) {
-      std::snprintf(headers, sizeof headers, kRangedRequestHeaders, startOffset);
-      net::Close(requestHandle);
-      requestHandle =
-          net::OpenUrl(internetHandle.load(), url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
-      if (requestHandle) {
-        const Answer answer = CheckAnswer(startOffset);
-        if (answer == Answer::kRefused) {
-          ReleasePass(pass);
-          return;
-        }
-        // The server sent the whole resource: the file starts again, rather
-        // than getting the whole body appended after the bytes it has.
-        if (answer == Answer::kWholeBody) startOffset = doneSize = 0;
-      }
-    }
-
-    // The digest covers the bytes the file keeps before this pass writes.
-    if (Verifying()) {
-      const DiskHash hashed = HashLocalBytes(startOffset, buffer);
-      if (hashed == DiskHash::kStopped) {
-        ReleasePass(pass);
-        return;
-      }
-      if (hashed == DiskHash::kUnreadable) {
-        // Bytes that cannot be read back cannot be vouched for: written anew.
-        startOffset = doneSize = 0;
-        hash_.reset(new platform::Sha256);
-        hashedSize_ = 0;
-      }
-    }
-
-    pass.file = platform::OpenFile(path, startOffset != 0 ? "rb+" : "wb+");
-    if (!pass.file) {
-      Abandon(pass, kFileOpenError);
-      return;
-    }
-    if (startOffset != 0) platform::SeekFile(pass.file, startOffset, SEEK_SET);
-
-    uint32_t available = 0;
-    net::QueryDataAvailable(requestHandle, &available);
-    if (available > kReadBufferSize) WarnAndEnd(kTooMuchAvailable, -4);
-
-    for (;;) {
-      // Takes what has arrived: each piece is on disk and counted at once.
-      uint32_t n = 0;
-      bool read = net::Read(requestHandle, buffer, kReadBufferSize, &n);
-      for (int retry = 0; !read && retry < kReadRetries; ++retry) {
-        if (!running) {
-          ReleasePass(pass);
-          return;
-        }
-        platform::SleepMs(kPollMs);
-        read = net::Read(requestHandle, buffer, kReadBufferSize, &n);
-      }
-      if (!read) {
-        if (!running) {
-          ReleasePass(pass);
-          return;
-        }
-        platform::SleepMs(kPollMs);
-        Warn(kReadsFailed);
-        // The fetch of a document runs on the user-interface thread, which
-        // must not wait out one stalled connection after another.
-        if (!resume) {
-          ReleasePass(pass);
-          return;
-        }
-        n = 0;
-      }
-      if (n == 0 && running) break;  // the response ended early
-
-      // A full disk must not pass for received bytes.
-      if (std::fwrite(buffer, 1, n, pass.file) != n || std::fflush(pass.file) != 0) {
-        Abandon(pass, kFileWriteError);
-        return;
-      }
-      if (Verifying()) {
-        hash_->Update(buffer, n);
-        hashedSize_ += n;
-      }
-      const int64_t end = doneSize + n;
-      const int64_t fresh = std::max<int64_t>(0, end - std::max(counted, doneSize));
-      if (fresh > 0 || n == 0) OnReceived(static_cast<int>(fresh));
-      counted = std::max(counted, end);
-      doneSize = end;
-      if (doneSize >= total && Verifying() && !DigestMatches()) {
-        ReleasePass(pass);
-        // Other bytes than the manifest's: once more from byte 0, then the
-        // run is told the file is missing.
-        if (fetchedAgain) {
-          mismatched_ = true;
-          return;
-        }
-        fetchedAgain = true;
-        EmptyLocalFile();
-        break;
-      }
-      if (doneSize >= total || !running) {
-        whole_ = doneSize >= total;
-        OnFinish(startOffset, doneSize);
-        ReleasePass(pass);
-        return;
-      }
-      // Only bytes past the furthest point reached are progress: a server
-      // that sends the same first bytes again and again (a whole body to
-      // every range, each cut short) must still run out of early ends.
-      if (fresh > 0) earlyEnds = 0;
-    }
-
-    if (!pass.file) {  // emptied for a fetch from byte 0: not an early end
-      firstPass = false;
-      continue;
-    }
-    if (++earlyEnds >= kEarlyEndsLimit) {
-      std::fclose(pass.file);
-      WarnAndEnd(kTooManyEarlyEnds, -9);
-    }
-    ReleasePass(pass);
-    AppendTransferLog(__DATE__ " " __TIME__, kEarlyEndLogLine);
-    firstPass = false;
-    // A document continues after the bytes this fetch has written, as a
-    // file continues after the bytes on disk: starting again from byte 0
-    // would meet the same early end every time.
-    if (!resume) startOffset = doneSize;
+    const BodyEnd end = CopyBody(pass, passes);
+    if (end == BodyEnd::kTransferEnded) return;
+    EndPass(pass, passes, end);
   }
+}
+
+net::Handle cHttp::RequestFrom(int64_t offset) {
+  char headers[kHeaderBufferSize];
+  std::snprintf(headers, sizeof headers, kRequestHeaders, offset);
+  return net::OpenUrl(internetHandle.load(), url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
+}
+
+bool cHttp::OpenAndLearnLength(Pass& pass) {
+  if (resume) {
+    startOffset = doneSize = GetLocalFileSize(path);
+  } else {
+    doneSize = startOffset;
+  }
+  internetHandle = net::OpenSession(name, &running);
+  pass.buffer.reset(new char[kReadBufferSize]);
+  requestHandle = RequestFrom(0);
+  if (requestHandle && CheckAnswer(0) == Answer::kRefused) {
+    ReleasePass(pass);
+    return false;
+  }
+  pass.total = requestHandle ? ResourceLength(pass.buffer.get(), kReadBufferSize) : 0;
+  if (pass.total == 0) {
+    pass.buffer.reset();
+    if (internetHandle.load() && running) WarnAndEnd(kServerUnreachable, -11);
+    CloseHandles();
+    return false;
+  }
+  return true;
+}
+
+bool cHttp::CheckLocalBytes(Pass& pass, Passes& passes) {
+  // A local file longer than the resource is not a part of it.
+  if (startOffset > pass.total) startOffset = doneSize = 0;
+  // A file that looks complete counts only once its bytes match: one read
+  // of it, before the hooks count it.
+  if (Verifying() && startOffset == pass.total) {
+    const DiskHash hashed = HashLocalBytes(pass.total, pass.buffer.get());
+    if (hashed == DiskHash::kStopped) {
+      ReleasePass(pass);
+      return false;
+    }
+    if (hashed == DiskHash::kUnreadable || !DigestMatches()) {
+      passes.fetchedAgain = true;
+      EmptyLocalFile();
+      startOffset = doneSize = 0;
+    }
+  }
+  if (passes.first) {
+    OnStart(startOffset);
+    passes.counted = startOffset;
+  }
+  if (pass.total == startOffset) {
+    CloseHandles();
+    pass.buffer.reset();
+    whole_ = true;
+    OnFinish(startOffset, doneSize);
+    return false;
+  }
+  return true;
+}
+
+bool cHttp::RequestTheRest(Pass& pass) {
+  if (startOffset != 0) {
+    net::Close(requestHandle);
+    requestHandle = RequestFrom(startOffset);
+    if (requestHandle) {
+      const Answer answer = CheckAnswer(startOffset);
+      if (answer == Answer::kRefused) {
+        ReleasePass(pass);
+        return false;
+      }
+      // The server sent the whole resource: the file starts again, rather
+      // than getting the whole body appended after the bytes it has.
+      if (answer == Answer::kWholeBody) startOffset = doneSize = 0;
+    }
+  }
+  // The digest covers the bytes the file keeps before this pass writes.
+  if (Verifying()) {
+    const DiskHash hashed = HashLocalBytes(startOffset, pass.buffer.get());
+    if (hashed == DiskHash::kStopped) {
+      ReleasePass(pass);
+      return false;
+    }
+    if (hashed == DiskHash::kUnreadable) {
+      // Bytes that cannot be read back cannot be vouched for: written anew.
+      startOffset = doneSize = 0;
+      hash_.reset(new platform::Sha256);
+      hashedSize_ = 0;
+    }
+  }
+  return true;
+}
+
+bool cHttp::OpenLocalFile(Pass& pass) {
+  pass.file.reset(platform::OpenFile(path, startOffset != 0 ? "rb+" : "wb+"));
+  if (!pass.file) {
+    Abandon(pass, kFileOpenError);
+    return false;
+  }
+  if (startOffset != 0) platform::SeekFile(pass.file.get(), startOffset, SEEK_SET);
+  uint32_t available = 0;
+  net::QueryDataAvailable(requestHandle, &available);
+  if (available > kReadBufferSize) WarnAndEnd(kTooMuchAvailable, -4);
+  return true;
+}
+
+cHttp::ReadResult cHttp::ReadWithRetries(char* buffer, uint32_t* bytesRead) {
+  bool read = net::Read(requestHandle, buffer, kReadBufferSize, bytesRead);
+  for (int retry = 0; !read && retry < kReadRetries; ++retry) {
+    if (!running) return ReadResult::kStopped;
+    platform::SleepMs(kPollMs);
+    read = net::Read(requestHandle, buffer, kReadBufferSize, bytesRead);
+  }
+  if (read) return ReadResult::kRead;
+  return running ? ReadResult::kFailed : ReadResult::kStopped;
+}
+
+bool cHttp::WriteChunk(Pass& pass, uint32_t bytes) {
+  // A full disk must not pass for received bytes.
+  if (std::fwrite(pass.buffer.get(), 1, bytes, pass.file.get()) != bytes || std::fflush(pass.file.get()) != 0) {
+    Abandon(pass, kFileWriteError);
+    return false;
+  }
+  if (Verifying()) {
+    hash_->Update(pass.buffer.get(), bytes);
+    hashedSize_ += bytes;
+  }
+  return true;
+}
+
+int64_t cHttp::CountChunk(Passes& passes, uint32_t bytes) {
+  const int64_t end = doneSize + bytes;
+  const int64_t fresh = std::max<int64_t>(0, end - std::max(passes.counted, doneSize));
+  if (fresh > 0 || bytes == 0) OnReceived(static_cast<int>(fresh));
+  passes.counted = std::max(passes.counted, end);
+  doneSize = end;
+  return fresh;
+}
+
+cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
+  for (;;) {
+    // Takes what has arrived: each piece is on disk and counted at once.
+    uint32_t n = 0;
+    const ReadResult read = ReadWithRetries(pass.buffer.get(), &n);
+    if (read == ReadResult::kStopped) {
+      ReleasePass(pass);
+      return BodyEnd::kTransferEnded;
+    }
+    if (read == ReadResult::kFailed) {
+      platform::SleepMs(kPollMs);
+      Warn(kReadsFailed);
+      // The fetch of a document runs on the user-interface thread, which
+      // must not wait out one stalled connection after another.
+      if (!resume) {
+        ReleasePass(pass);
+        return BodyEnd::kTransferEnded;
+      }
+      n = 0;
+    }
+    if (n == 0 && running) return BodyEnd::kEarly;
+
+    if (!WriteChunk(pass, n)) return BodyEnd::kTransferEnded;
+    const int64_t fresh = CountChunk(passes, n);
+    if (doneSize >= pass.total && Verifying() && !DigestMatches()) {
+      ReleasePass(pass);
+      // Other bytes than the manifest's: once more from byte 0, then the
+      // run is told the file is missing.
+      if (passes.fetchedAgain) {
+        mismatched_ = true;
+        return BodyEnd::kTransferEnded;
+      }
+      passes.fetchedAgain = true;
+      EmptyLocalFile();
+      return BodyEnd::kStartAgain;
+    }
+    if (doneSize >= pass.total || !running) {
+      whole_ = doneSize >= pass.total;
+      OnFinish(startOffset, doneSize);
+      ReleasePass(pass);
+      return BodyEnd::kTransferEnded;
+    }
+    // Only bytes past the furthest point reached are progress: a server
+    // that sends the same first bytes again and again (a whole body to
+    // every range, each cut short) must still run out of early ends.
+    if (fresh > 0) passes.earlyEnds = 0;
+  }
+}
+
+void cHttp::EndPass(Pass& pass, Passes& passes, BodyEnd end) {
+  passes.first = false;
+  // Emptied for a fetch from byte 0: not an early end.
+  if (end == BodyEnd::kStartAgain) return;
+  if (++passes.earlyEnds >= kEarlyEndsLimit) {
+    pass.file.reset();
+    WarnAndEnd(kTooManyEarlyEnds, -9);
+  }
+  ReleasePass(pass);
+  AppendTransferLog(Host().WorkFolder(), __DATE__ " " __TIME__, kEarlyEndLogLine);
+  // A document continues after the bytes this fetch has written, as a
+  // file continues after the bytes on disk: starting again from byte 0
+  // would meet the same early end every time.
+  if (!resume) startOffset = doneSize;
 }

@@ -2,12 +2,15 @@
 // cHttp: copies one URL into one local file over HTTP, on its own thread
 // (DownloadFile, resuming a partly written file with a byte range) or on the
 // caller's thread (DownloadResource, from byte 0). It reports to whoever
-// derives from it through OnStart, OnReceived and OnFinish.
+// derives from it through OnStart, OnReceived and OnFinish, and tells the
+// player and writes the transfer log through the host that the derived
+// class names (Host).
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include "download/download_host.h"
 #include "download/thread.h"
 #include "platform/net.h"
 #include "platform/sha256.h"
@@ -18,6 +21,8 @@ class cHttp : public cThread {
   ~cHttp() override;
 
   // One transfer, in passes; a new pass follows an early end of the response.
+  // Each pass: open and learn the length, check what is on disk, ask for the
+  // rest, open the file, copy the body, end the pass.
   void OnExecute() override;
   // After each chunk has been written, with its size (at most 1 MiB).
   virtual void OnReceived(int bytes) = 0;
@@ -47,7 +52,9 @@ class cHttp : public cThread {
   bool IsMismatched() const { return mismatched_; }
 
   // The number of transfers to run at once; sets the process-wide limit.
-  static int GetMaxConnections();
+  // When the system gives none, `host` tells the player and the process
+  // ends.
+  static int GetMaxConnections(cDownloadHost& host);
   // Creates the folders that `localPath` names before its last component.
   static void CreateSubDirectories(const char* localPath);
   // The size of a local file, 0 when there is none.
@@ -64,9 +71,48 @@ class cHttp : public cThread {
   int64_t startOffset;
   int64_t doneSize;
 
+ protected:
+  // Who tells the player about this transfer and keeps its log.
+  virtual cDownloadHost& Host() = 0;
+
  private:
   struct Pass;
+  struct Passes;
   enum class Answer { kAccepted, kWholeBody, kRefused };
+  // How a pass's body ended: the transfer with it, early (a new pass
+  // resumes), or with a file that starts again from byte 0.
+  enum class BodyEnd { kTransferEnded, kEarly, kStartAgain };
+  enum class ReadResult { kRead, kStopped, kFailed };
+
+  // The steps of a pass. Each returns false when the transfer ends there.
+  // Opens the session and the request from byte 0 and learns the length.
+  bool OpenAndLearnLength(Pass& pass);
+  // Weighs the bytes on disk against the length, tells OnStart on the first
+  // pass, and ends the transfer when the file is complete already.
+  bool CheckLocalBytes(Pass& pass, Passes& passes);
+  // Asks for the bytes after those on disk and brings the digest up to them.
+  bool RequestTheRest(Pass& pass);
+  // Opens the local file where the pass writes.
+  bool OpenLocalFile(Pass& pass);
+  // Copies the body into the file, chunk by chunk, as it arrives.
+  BodyEnd CopyBody(Pass& pass, Passes& passes);
+  // After a body that ended early or starts again: the next pass, unless
+  // too many early ends in a row end the process.
+  void EndPass(Pass& pass, Passes& passes, BodyEnd end);
+
+  // Sends the GET for the bytes from `offset` on over the session.
+  net::Handle RequestFrom(int64_t offset);
+  // One read of what has arrived, tried again kReadRetries times while the
+  // transfer runs.
+  ReadResult ReadWithRetries(char* buffer, uint32_t* bytesRead);
+  // Writes a chunk and adds it to the digest; false, after telling the
+  // player, when the disk did not take it.
+  bool WriteChunk(Pass& pass, uint32_t bytes);
+  // Tells OnReceived about a chunk's bytes past those counted already;
+  // returns how many that were.
+  int64_t CountChunk(Passes& passes, uint32_t bytes);
+  void Warn(const char* text);
+  [[noreturn]] void WarnAndEnd(const char* text, int exitCode);
 
   // Copies the arguments; false, after telling the player, when one does not
   // fit (a cut URL or path would fetch or write the wrong file).

@@ -3,10 +3,10 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
-#include "app/app.h"
-#include "app/main_window_link.h"
 #include "download/downloaders.h"
+#include "download/main_window_link.h"
 #include "download/manifest.h"
 #include "download/transfer_log.h"
 #include "json/json.h"
@@ -17,7 +17,11 @@
 
 namespace {
 
-// Every wait of the run is a sleep of this length between polls.
+// Every wait of the run is a sleep of this length between polls of the
+// workers' running flags: a free slot is taken, and a stop seen, within
+// 33 ms. It also paces the starts (one per interval at most), so a client of
+// a thousand small files opens no more than about thirty connections a
+// second.
 constexpr uint32_t kPollMs = 33;
 
 // A 64-bit read-modify-write on the whole value, returning the new value.
@@ -31,32 +35,35 @@ int64_t AddAtomically(std::atomic<int64_t>& counter, int64_t amount) {
 
 bool TickReached(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) >= 0; }
 
-void ReportMissingMember(const char* member) {
+void Warn(cDownloadHost& host, const char* text) { host.NotifyUser(text, platform::kMbIconWarning); }
+
+void ReportMissingMember(cDownloadHost& host, const char* member) {
   char text[256];
   std::snprintf(text, sizeof text, "cMgrDownloader::DoDownloadFile :: file.json has no \"%s\" (-52)", member);
-  NotifyUser(text, platform::kMbIconWarning);
+  Warn(host, text);
 }
 
-void ReportDamagedDigest(int index, const char* name) {
+void ReportDamagedDigest(cDownloadHost& host, int index, const char* name) {
   char text[512];
   std::snprintf(text, sizeof text,
-                "cMgrDownloader::DoDownloadFile :: file.json entry %d has a \"SHA256\" that is not a digest (-54)\n%.300s",
+                "cMgrDownloader::DoDownloadFile :: file.json entry %d has a \"SHA256\" that is not a digest (-54)"
+                "\n%.300s",
                 index, name);
-  NotifyUser(text, platform::kMbIconWarning);
+  Warn(host, text);
 }
 
-void ReportUnsafeName(int index, const char* name) {
+void ReportUnsafeName(cDownloadHost& host, int index, const char* name) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "cMgrDownloader::DoDownloadFile :: file.json entry %d names a file outside the download folder"
                 " (-53)\n%.300s",
                 index, name ? name : "(no Name)");
-  NotifyUser(text, platform::kMbIconWarning);
+  Warn(host, text);
 }
 
 }  // namespace
 
-cMgrDownloader::cMgrDownloader()
+cMgrDownloader::cMgrDownloader(cDownloadHost& host)
     : cThread("cMgrDownloader"),
       totalSize(0),
       progressSize(0),
@@ -64,7 +71,7 @@ cMgrDownloader::cMgrDownloader()
       fileCount(0),
       startTick(0),
       completed(0),
-      workers(nullptr),
+      host_(host),
       missingFiles_(0) {
   for (char* name : missingNames_) name[0] = 0;
 }
@@ -81,15 +88,14 @@ cMgrDownloader::~cMgrDownloader() {
     workers[i].running = 0;
   }
   for (int i = 0; i < fileCount; ++i) workers[i].Stop();
-  delete[] workers;
-  workers = nullptr;
+  workers.reset();
 }
 
 void cMgrDownloader::OnExecute() {
   completed = 0;
   missingFiles_ = 0;
   const bool ranThrough = DoDownloadFile();
-  cMainWindowLink* window = MainWindowLink();
+  cMainWindowLink* window = host_.MainWindow();
   // A stopped run, or one that could not read its manifest, has not completed.
   if (!ranThrough || !window || !running) return;
   window->ShowFinalFigures();
@@ -121,37 +127,48 @@ void cMgrDownloader::CountMissingFiles(const ManifestSummary& summary) {
 }
 
 bool cMgrDownloader::DoDownloadFile() {
-  platform::SetCurrentFolder(theApp->resourceFolder);
   cJson manifest;
-  if (!manifest.LoadFile("file.json")) {
-    NotifyUser("cMgrDownloader::DoDownloadFile :: file.json loading error (-51)", platform::kMbIconWarning);
-    return false;
-  }
   ManifestSummary summary;
-  const char* missing = nullptr;
-  if (ReadManifestSummary(manifest, &summary, &missing) != ManifestProblem::kNone) {
-    ReportMissingMember(missing);
-    return false;
-  }
+  if (!LoadManifest(manifest, &summary)) return false;
   totalSize = summary.totalSize;
   fileCount = summary.fileCount;
 
-  workers = new cFileDownloader[fileCount > 0 ? fileCount : 0];
-  platform::SetCurrentFolder(theApp->downloadFolder);
+  workers = std::make_unique<cFileDownloader[]>(fileCount > 0 ? fileCount : 0);
+  for (int i = 0; i < fileCount; ++i) workers[i].SetOwner(this);
+  platform::SetCurrentFolder(host_.DownloadFolder());
+  StartEntries(summary);
+  AwaitTransfers();
+  if (running) CountMissingFiles(summary);
+  manifest.Release();
+  return true;
+}
 
-  const int slotCount = cHttp::GetMaxConnections();
-  int* slots = new int[slotCount];
-  for (int s = 0; s < slotCount; ++s) slots[s] = -1;
+bool cMgrDownloader::LoadManifest(cJson& manifest, ManifestSummary* summary) {
+  platform::SetCurrentFolder(host_.ResourceFolder());
+  if (!manifest.LoadFile("file.json")) {
+    Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json loading error (-51)");
+    return false;
+  }
+  const char* missing = nullptr;
+  if (ReadManifestSummary(manifest, summary, &missing) != ManifestProblem::kNone) {
+    ReportMissingMember(host_, missing);
+    return false;
+  }
+  return true;
+}
 
+void cMgrDownloader::StartEntries(const ManifestSummary& summary) {
+  // Which entry each slot's transfer runs; -1 for a free slot.
+  std::vector<int> slots(static_cast<size_t>(cHttp::GetMaxConnections(host_)), -1);
   startTick = platform::TickCount();
   bool slotSeenFree = false;
   uint32_t deadline = 0;
   for (int i = 0; i < fileCount && running; ++i) {
     StartEntry(summary, i);
 
-    for (int s = 0; s < slotCount; ++s) {
-      if (slots[s] == -1) {
-        slots[s] = i;
+    for (int& slot : slots) {
+      if (slot == -1) {
+        slot = i;
         slotSeenFree = false;
         deadline = platform::TickCount() + kPollMs;
         break;
@@ -161,9 +178,9 @@ bool cMgrDownloader::DoDownloadFile() {
     // poll interval has passed since this start.
     while (running) {
       if (slotSeenFree && TickReached(platform::TickCount(), deadline)) break;
-      for (int s = 0; s < slotCount; ++s) {
-        if (slots[s] == -1 || !workers[slots[s]].running) {
-          slots[s] = -1;
+      for (int& slot : slots) {
+        if (slot == -1 || !workers[slot].running) {
+          slot = -1;
           slotSeenFree = true;
           break;
         }
@@ -171,8 +188,10 @@ bool cMgrDownloader::DoDownloadFile() {
       platform::SleepMs(kPollMs);
     }
   }
+}
 
-  // Drain: start over from the first worker whenever one is still busy.
+void cMgrDownloader::AwaitTransfers() {
+  // Start over from the first worker whenever one is still busy.
   for (int i = 0; running && i < fileCount;) {
     if (workers[i].running) {
       platform::SleepMs(kPollMs);
@@ -181,39 +200,29 @@ bool cMgrDownloader::DoDownloadFile() {
       ++i;
     }
   }
-  if (running) CountMissingFiles(summary);
-
-  delete[] slots;
-  manifest.Release();
-  return true;
 }
 
 void cMgrDownloader::StartEntry(const ManifestSummary& summary, int index) {
   if (!IsUsableBaseUrl(summary.baseUrl)) {
-    NotifyUser("cMgrDownloader::DoDownloadFile :: file.json URL format error", platform::kMbIconWarning);
+    Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json URL format error");
     return;
   }
   const ManifestEntry entry = ReadManifestEntry(summary, index);
   // A name that leaves the download folder would let the server write over
   // any file of the player's: it is neither fetched nor launched.
   if (!IsSafeRelativeName(entry.name)) {
-    ReportUnsafeName(index, entry.name);
+    ReportUnsafeName(host_, index, entry.name);
     return;
   }
   // A digest that is there but cannot be one pins nothing: the entry is
   // refused rather than taken on trust.
   if (entry.sha256 && !platform::IsSha256Text(entry.sha256)) {
-    ReportDamagedDigest(index, entry.name);
+    ReportDamagedDigest(host_, index, entry.name);
     return;
   }
   char fileUrl[2048];
   std::snprintf(fileUrl, sizeof fileUrl, "%s%s", summary.baseUrl, entry.name);
-  // A name too long for the field would launch a different file: keep the
-  // previous target then. Launch checks the target against its digest.
-  if (IsLaunchTarget(entry.name) && std::strlen(entry.name) < sizeof theApp->executableName) {
-    std::snprintf(theApp->executableName, sizeof theApp->executableName, "%s", entry.name);
-    std::snprintf(theApp->executableSha256, sizeof theApp->executableSha256, "%s", entry.sha256 ? entry.sha256 : "");
-  }
+  if (IsLaunchTarget(entry.name)) host_.SetLaunchTarget(entry.name, entry.sha256 ? entry.sha256 : "");
   workers[index].DownloadFile(fileUrl, entry.name, entry.sha256);
 }
 
@@ -221,7 +230,7 @@ void cMgrDownloader::OnStart(int64_t offset) {
   if (offset == 0) return;
   char line[222];
   std::snprintf(line, sizeof line, "cMgrDownloader::OnStart %" PRId64, offset);
-  AppendTransferLog(__DATE__ " " __TIME__, line);
+  AppendTransferLog(host_.WorkFolder(), __DATE__ " " __TIME__, line);
   AddAtomically(progressSize, offset);
 }
 
@@ -229,6 +238,6 @@ void cMgrDownloader::OnReceived(int bytes) {
   if (totalSize <= 0) return;
   AddAtomically(receivedSize, static_cast<int64_t>(bytes));
   if (AddAtomically(progressSize, static_cast<int64_t>(bytes)) > totalSize) {
-    NotifyUser("cMgrDownloader::OnReceived size error", platform::kMbIconWarning);
+    Warn(host_, "cMgrDownloader::OnReceived size error");
   }
 }

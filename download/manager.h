@@ -1,19 +1,23 @@
 #pragma once
 // cMgrDownloader: downloads every file of the manifest into the download
 // folder, with at most GetMaxConnections() transfers at once, and keeps the
-// run's totals for the user interface.
+// run's totals for the user interface. Its host gives it the folders, tells
+// the player, takes the launch target and names the window told the end.
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
+#include "download/download_host.h"
+#include "download/downloaders.h"
 #include "download/thread.h"
 
-class cFileDownloader;
+class cJson;
 struct ManifestSummary;
 
 class cMgrDownloader : public cThread {
  public:
-  cMgrDownloader();
+  explicit cMgrDownloader(cDownloadHost& host);
   ~cMgrDownloader() override;
 
   void OnExecute() override;
@@ -24,6 +28,8 @@ class cMgrDownloader : public cThread {
   void OnStart(int64_t offset);
   // A transfer wrote `bytes` more bytes.
   void OnReceived(int bytes);
+  // The host this manager and its transfers answer to.
+  cDownloadHost& Host() { return host_; }
 
   // The entries of the last run that ended without their whole file (a
   // failed or refused transfer, an entry that was never started), counted
@@ -44,15 +50,26 @@ class cMgrDownloader : public cThread {
   int fileCount;
   std::atomic<uint32_t> startTick;
   std::atomic<int> completed;
-  cFileDownloader* workers;
+  // One per entry, in manifest order; made when the run has read the
+  // manifest.
+  std::unique_ptr<cFileDownloader[]> workers;
 
  private:
+  // The steps of a run. Loads "file.json" from the resource folder and reads
+  // its summary; false, after telling the player, when it cannot be used.
+  bool LoadManifest(cJson& manifest, ManifestSummary* summary);
+  // Starts the entries in manifest order, at most one slot's worth at a
+  // time, until every one has been started or the run is stopped.
+  void StartEntries(const ManifestSummary& summary);
+  // Waits until every transfer has ended, or the run is stopped.
+  void AwaitTransfers();
   // Checks entry `index` and starts its transfer; a refused entry is not started.
   void StartEntry(const ManifestSummary& summary, int index);
   // Counts the entries whose transfer did not end whole, keeping the first
   // names: the manifest is released when the run ends.
   void CountMissingFiles(const ManifestSummary& summary);
 
+  cDownloadHost& host_;
   // Atomic: a name is written before the count that covers it.
   std::atomic<int> missingFiles_;
   char missingNames_[kMissingNamesKept][260];

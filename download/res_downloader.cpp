@@ -1,6 +1,6 @@
 #include "download/downloaders.h"
 
-cResDownloader::cResDownloader() : cHttp("cResDownloader") {}
+cResDownloader::cResDownloader(cDownloadHost& host) : cHttp("cResDownloader"), host_(host) {}
 
 // A document's bytes are not the client's progress.
 void cResDownloader::OnReceived(int) {}

@@ -6,7 +6,9 @@
 // clears it when the body returns). There is no other stop mechanism.
 
 #include <atomic>
+#include <vector>
 
+#include "platform/owned_thread.h"
 #include "platform/thread.h"
 
 class cThread {
@@ -38,9 +40,13 @@ class cThread {
   std::atomic<int> running;
   int joined;
   int threadCount;
-  platform::ThreadHandle* threads;
+  // The thread Start made (one); empty until then.
+  std::vector<platform::OwnedThread> threads;
 
  private:
+  using WaitFunction = void (*)(const platform::ThreadHandle*, int);
   static unsigned THREAD_PROCEDURE ThreadProc(void* self);
-  void StopWaitingWith(void (*wait)(const platform::ThreadHandle*, int));
+  void StopWaitingWith(WaitFunction wait);
+  // Waits for every thread in `threads`, one after the other.
+  void WaitWith(WaitFunction wait);
 };

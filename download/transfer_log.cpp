@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/app.h"
 #include "platform/files.h"
+#include "platform/owned_file.h"
 
 namespace {
 
@@ -11,20 +11,19 @@ constexpr char kLogFileName[] = "qzloader.log";
 
 }  // namespace
 
-void AppendTransferLog(const char* buildStamp, const char* message) {
-  if (!theApp) return;
+void AppendTransferLog(const char* workFolder, const char* buildStamp, const char* message) {
+  if (!workFolder) return;
   // workFolder ends with its separator already; the doubled one is harmless.
   char path[261];
-  const int pathLength = std::snprintf(path, sizeof path, "%s\\%s", theApp->workFolder, kLogFileName);
+  const int pathLength = std::snprintf(path, sizeof path, "%s\\%s", workFolder, kLogFileName);
   // A cut path would name another file: drop the line instead.
   if (pathLength < 0 || pathLength >= static_cast<int>(sizeof path)) return;
 
   char line[32 + kTransferLogMessageMax + 2];
   std::snprintf(line, sizeof line, "%.31s %.*s\n", buildStamp, kTransferLogMessageMax, message);
 
-  FILE* log = platform::OpenFile(path, "a");
+  const platform::OwnedFile log(platform::OpenFile(path, "a"));
   if (!log) return;
-  std::fputs(line, log);
-  std::fflush(log);
-  std::fclose(log);
+  std::fputs(line, log.get());
+  std::fflush(log.get());
 }

@@ -11,6 +11,7 @@
 #include "json/object.h"
 #include "json/parser.h"
 #include "platform/files.h"
+#include "platform/owned_file.h"
 
 namespace {
 
@@ -64,11 +65,13 @@ bool cJson::LoadFile(const char* path) {
   // A longer path is refused, not shortened: a shortened path would name
   // another file.
   if (!path || std::strlen(path) > kMaxPathLength) return false;
-  FILE* file = platform::OpenFile(path, "rb");
-  if (!file) return false;
-  std::memcpy(sourcePath, path, std::strlen(path) + 1);
-  const std::unique_ptr<char[]> text = ReadWholeFile(file);
-  std::fclose(file);
+  std::unique_ptr<char[]> text;
+  {
+    const platform::OwnedFile file(platform::OpenFile(path, "rb"));
+    if (!file) return false;
+    std::memcpy(sourcePath, path, std::strlen(path) + 1);
+    text = ReadWholeFile(file.get());
+  }
   return text && Parse(text.get());
 }
 

@@ -1,5 +1,9 @@
 #include "platform/files.h"
 
+#include <string>
+
+#include "platform/system.h"
+
 #ifndef _WIN32
 #include "platform/posix_path.h"
 #endif
@@ -25,5 +29,13 @@ bool RenameFile(const char* from, const char* to) {
 }
 
 #endif
+
+void CreateFolderLevels(const char* folder, size_t from, char separator) {
+  const std::string path(folder);
+  for (size_t at = path.find(separator, from); at != std::string::npos; at = path.find(separator, at + 1)) {
+    CreateFolder(path.substr(0, at).c_str());
+  }
+  if (!path.empty() && path.back() != separator) CreateFolder(path.c_str());
+}
 
 }  // namespace platform

@@ -44,7 +44,10 @@ enum Option : uint32_t {
 constexpr uint32_t kDefaultTimeoutMs = 30000;
 
 // The longest a wait goes without looking at its running flag: a Pause or an
-// Exit takes effect within this, whatever the server does.
+// Exit takes effect within this, whatever the server does. A quarter of the
+// second a stop may take, which leaves room for the rest of the stop (the
+// manager joins every transfer) and wakes an idle wait only four times a
+// second.
 constexpr uint32_t kWaitSliceMs = 250;
 
 // The process-wide limit, in milliseconds, on a connect, a send, and every

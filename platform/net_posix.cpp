@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/http_head.h"
 #include "platform/net.h"
 #include "platform/net_handles.h"
 
@@ -73,42 +74,6 @@ struct Request : Record {
 
 std::atomic<uint32_t> maxConnsPerServer{2};
 std::atomic<uint32_t> maxConnsPer10Server{4};
-
-bool StartsWithNoCase(const char* text, const char* prefix) {
-  return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-struct ParsedUrl {
-  std::string host;
-  std::string port = "80";
-  std::string hostHeader;  // host[:port] as written
-  std::string target;      // path and query
-};
-
-bool ParseUrl(const char* url, ParsedUrl* parsed) {
-  if (!StartsWithNoCase(url, "http://")) return false;
-  const char* authority = url + 7;
-  const size_t authorityLength = std::strcspn(authority, "/?#");
-  if (authorityLength == 0) return false;
-  parsed->hostHeader.assign(authority, authorityLength);
-  if (parsed->hostHeader.find('@') != std::string::npos) return false;
-  const size_t colon = parsed->hostHeader.rfind(':');
-  if (colon != std::string::npos) {
-    parsed->host = parsed->hostHeader.substr(0, colon);
-    parsed->port = parsed->hostHeader.substr(colon + 1);
-    if (parsed->port.empty() || parsed->port.find_first_not_of("0123456789") != std::string::npos) return false;
-  } else {
-    parsed->host = parsed->hostHeader;
-  }
-  if (parsed->host.empty()) return false;
-  const char* rest = authority + authorityLength;
-  parsed->target.assign(rest, std::strcspn(rest, "#"));
-  if (parsed->target.empty() || parsed->target[0] != '/') parsed->target.insert(0, "/");
-  for (char c : parsed->target) {
-    if (static_cast<unsigned char>(c) <= ' ') return false;  // would break the request line
-  }
-  return true;
-}
 
 // Waits in slices until `socket` is ready for `events` (POLLIN, POLLOUT):
 // false once the slices add up to the timeout, once the running flag reads 0,
@@ -204,29 +169,6 @@ void ReleaseSocket(Request& request) {
 
 Request::~Request() { ReleaseSocket(*this); }
 
-// The value of header `name` in `head` (the lines after the status line),
-// without surrounding white space. The first one counts.
-bool FindHeader(const std::string& head, const char* name, std::string* value) {
-  const size_t nameLength = std::strlen(name);
-  size_t lineStart = head.find("\r\n");
-  while (lineStart != std::string::npos) {
-    lineStart += 2;
-    size_t lineEnd = head.find("\r\n", lineStart);
-    if (lineEnd == std::string::npos) lineEnd = head.size();
-    const char* line = head.c_str() + lineStart;
-    if (lineEnd - lineStart > nameLength && strncasecmp(line, name, nameLength) == 0 && line[nameLength] == ':') {
-      size_t begin = lineStart + nameLength + 1;
-      size_t end = lineEnd;
-      while (begin < end && (head[begin] == ' ' || head[begin] == '\t')) ++begin;
-      while (end > begin && (head[end - 1] == ' ' || head[end - 1] == '\t')) --end;
-      value->assign(head, begin, end - begin);
-      return true;
-    }
-    lineStart = lineEnd < head.size() ? lineEnd : std::string::npos;
-  }
-  return false;
-}
-
 bool CopyOut(const std::string& value, char* buffer, uint32_t capacity) {
   if (capacity == 0 || value.size() >= capacity) return false;
   std::memcpy(buffer, value.c_str(), value.size() + 1);
@@ -253,24 +195,15 @@ bool ReadHead(Request& request) {
 
 // Status line and body framing of the head just read.
 bool ParseHead(Request& request) {
-  int major = 0, minor = 0, status = 0;
-  if (std::sscanf(request.head.c_str(), "HTTP/%d.%d %d", &major, &minor, &status) != 3) return false;
-  if (status < 200 || status > 999) return false;
-  request.status = status;
-  std::string value;
-  if (FindHeader(request.head, "Transfer-Encoding", &value) && strcasecmp(value.c_str(), "identity") != 0) {
+  ResponseHead parsed;
+  if (!ParseResponseHead(request.head, &parsed)) return false;
+  request.status = parsed.status;
+  if (parsed.encodedTransfer) {
     request.failed = true;  // a body we do not decode; reads fail
     return true;
   }
-  if (status == 204 || status == 304) {
-    request.lengthKnown = true;
-  } else if (FindHeader(request.head, "Content-Length", &value)) {
-    char* end = nullptr;
-    const long long length = std::strtoll(value.c_str(), &end, 10);
-    if (end == value.c_str() || *end != 0 || length < 0) return false;
-    request.lengthKnown = true;
-    request.remaining = length;
-  }
+  request.lengthKnown = parsed.lengthKnown;
+  request.remaining = parsed.length;
   if (request.lengthKnown) {
     if (static_cast<int64_t>(request.buffered.size()) > request.remaining) request.buffered.resize(request.remaining);
     request.remaining -= static_cast<int64_t>(request.buffered.size());

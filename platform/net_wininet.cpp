@@ -33,12 +33,14 @@
 #include "platform/net.h"
 #include "platform/net_handles.h"
 #include "platform/owned_handle.h"
+#include "platform/owned_internet.h"
 
 namespace net {
 namespace {
 
 using detail::Handles;
 using detail::Record;
+using platform::OwnedInternet;
 
 struct Request;
 
@@ -62,7 +64,7 @@ struct Session : Record {
   static constexpr Kind kKind = Kind::kSession;
   Session() : Record(kKind) {}
   std::mutex lock;
-  HINTERNET internet = nullptr;
+  OwnedInternet internet;
   DWORD timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
   // Set once by Close: a wait on any of the session's requests ends at once.
@@ -75,10 +77,10 @@ struct Request : Record {
   static constexpr Kind kKind = Kind::kRequest;
   Request() : Record(kKind) {}
   std::shared_ptr<Session> session;
-  HINTERNET connection = nullptr;  // from InternetConnectA; closed with the request
+  OwnedInternet connection;  // from InternetConnectA; closed with the request, after it
   // Used without the lock by the calls below: WinINet fails a call on a
   // handle that another thread has closed.
-  HINTERNET internet = nullptr;
+  OwnedInternet internet;
   CompletionRef completion = std::make_shared<Completion>();
   DWORD_PTR context = 0;  // WinINet's reference to `completion`
   bool closedBySession = false;
@@ -107,8 +109,8 @@ void SetTimeouts(HINTERNET handle, DWORD milliseconds) {
 // Closes a request's handles, innermost first; whether the request's own
 // closed. The session's lock is held.
 bool CloseRequestHandles(Request& request) {
-  const bool closed = InternetCloseHandle(request.internet) != FALSE;
-  InternetCloseHandle(request.connection);
+  const bool closed = request.internet.Close();
+  request.connection.Close();
   return closed;
 }
 
@@ -194,7 +196,7 @@ bool QueryText(Handle handle, DWORD query, const char* name, char* buffer, uint3
     if (nameLength >= capacity) return false;
     std::memcpy(buffer, name, nameLength + 1);
   }
-  if (!HttpQueryInfoA(request->internet, query, buffer, &length, nullptr)) return false;
+  if (!HttpQueryInfoA(request->internet.Get(), query, buffer, &length, nullptr)) return false;
   if (length >= capacity) return false;
   buffer[length] = 0;
   return true;
@@ -203,15 +205,15 @@ bool QueryText(Handle handle, DWORD query, const char* name, char* buffer, uint3
 }  // namespace
 
 Handle OpenSession(const char* agent, const std::atomic<int>* running) {
-  HINTERNET internet = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
-  if (!internet) return nullptr;
-  // Handed down to every request opened on the session.
-  if (InternetSetStatusCallbackA(internet, OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
-    InternetCloseHandle(internet);
+  auto session = std::make_shared<Session>();
+  session->internet.Reset(
+      InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+  if (!session->internet) return nullptr;
+  // Handed down to every request opened on the session. A session refused
+  // here is closed with its record.
+  if (InternetSetStatusCallbackA(session->internet.Get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
     return nullptr;
   }
-  auto session = std::make_shared<Session>();
-  session->internet = internet;
   session->timeoutMs = Timeout();
   session->running = running;
   return Handles().Add(std::move(session));
@@ -228,24 +230,25 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     // list before it is sent, so that a close of the session ends it.
     std::lock_guard<std::mutex> guard(session->lock);
     if (session->closed) return nullptr;
-    request->connection =
-        InternetConnectA(session->internet, parts.host, parts.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    request->connection.Reset(InternetConnectA(session->internet.Get(), parts.host, parts.port, nullptr, nullptr,
+                                               INTERNET_SERVICE_HTTP, 0, 0));
     if (!request->connection) return nullptr;
     // WinINet's reference to the completion, given back when it reports the
     // request's handle closing.
     auto context = std::make_unique<CompletionRef>(request->completion);
     const char* acceptTypes[] = {"*/*", nullptr};
-    request->internet =
-        HttpOpenRequestA(request->connection, "GET", parts.target.c_str(), nullptr, nullptr, acceptTypes,
-                         flags | (parts.secure ? INTERNET_FLAG_SECURE : 0), reinterpret_cast<DWORD_PTR>(context.get()));
+    request->internet.Reset(HttpOpenRequestA(request->connection.Get(), "GET", parts.target.c_str(), nullptr,
+                                             nullptr, acceptTypes, flags | (parts.secure ? INTERNET_FLAG_SECURE : 0),
+                                             reinterpret_cast<DWORD_PTR>(context.get())));
+    // Closed here, under the lock: a close of the session would free it.
     if (!request->internet) {
-      InternetCloseHandle(request->connection);
+      request->connection.Close();
       return nullptr;
     }
     request->context = reinterpret_cast<DWORD_PTR>(context.release());
-    SetTimeouts(request->internet, session->timeoutMs);
+    SetTimeouts(request->internet.Get(), session->timeoutMs);
     if (headers && headersLength &&
-        !HttpAddRequestHeadersA(request->internet, headers, headersLength, HTTP_ADDREQ_FLAG_ADD)) {
+        !HttpAddRequestHeadersA(request->internet.Get(), headers, headersLength, HTTP_ADDREQ_FLAG_ADD)) {
       CloseRequestHandles(*request);
       return nullptr;
     }
@@ -253,7 +256,7 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   }
   // Until the response head is in, the timeout has passed or the run stopped.
   ResetEvent(request->completion->done.Get());
-  const bool sent = HttpSendRequestA(request->internet, nullptr, 0, nullptr, 0) ||
+  const bool sent = HttpSendRequestA(request->internet.Get(), nullptr, 0, nullptr, 0) ||
                     (GetLastError() == ERROR_IO_PENDING && AwaitCompletion(*request));
   bool closed;
   {
@@ -272,7 +275,8 @@ bool QueryStatusCode(Handle handle, int* status) {
   if (!request) return false;
   DWORD code = 0;
   DWORD length = sizeof code;
-  if (!HttpQueryInfoA(request->internet, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &length, nullptr)) {
+  if (!HttpQueryInfoA(request->internet.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &length,
+                      nullptr)) {
     return false;
   }
   *status = static_cast<int>(code);
@@ -292,7 +296,7 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
   if (!request || request->failed) return false;
   Completion& completion = *request->completion;
   if (!CallUntilAnswered(*request, [&] {
-        return InternetQueryDataAvailable(request->internet, &completion.available, 0, request->context) != FALSE;
+        return InternetQueryDataAvailable(request->internet.Get(), &completion.available, 0, request->context) != FALSE;
       })) {
     return false;
   }
@@ -314,7 +318,7 @@ bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
         taken.dwStructSize = sizeof taken;
         taken.lpvBuffer = buffer;
         taken.dwBufferLength = size;
-        return InternetReadFileExA(request->internet, &taken, IRF_NO_WAIT, request->context) != FALSE;
+        return InternetReadFileExA(request->internet.Get(), &taken, IRF_NO_WAIT, request->context) != FALSE;
       })) {
     return false;
   }
@@ -335,7 +339,7 @@ bool Close(Handle handle) {
     request->closedBySession = true;
   }
   session.requests.clear();
-  return InternetCloseHandle(session.internet) != FALSE;
+  return session.internet.Close();
 }
 
 bool SetOption(Option option, uint32_t value) {

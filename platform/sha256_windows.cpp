@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <memory>
+
 #include "platform/sha256.h"
 
 namespace platform {
@@ -21,17 +23,21 @@ BCRYPT_ALG_HANDLE Provider() {
   return provider;
 }
 
+// The owner of a hash object: destroyed in one place.
+struct HashDestroyer {
+  void operator()(BCRYPT_HASH_HANDLE hash) const { BCryptDestroyHash(hash); }
+};
+using OwnedHash = std::unique_ptr<void, HashDestroyer>;
+
 }  // namespace
 
 struct Sha256::State {
-  BCRYPT_HASH_HANDLE hash = nullptr;
+  OwnedHash hash;
   bool failed = false;
-  ~State() {
-    if (hash) BCryptDestroyHash(hash);
-  }
   void Open() {
-    failed = !Provider() || BCryptCreateHash(Provider(), &hash, nullptr, 0, nullptr, 0, 0) < 0;
-    if (failed) hash = nullptr;
+    BCRYPT_HASH_HANDLE created = nullptr;
+    failed = !Provider() || BCryptCreateHash(Provider(), &created, nullptr, 0, nullptr, 0, 0) < 0;
+    hash.reset(failed ? nullptr : created);
   }
 };
 
@@ -43,16 +49,17 @@ bool Sha256::Ready() const { return state_->hash != nullptr; }
 
 void Sha256::Update(const void* data, size_t size) {
   if (!state_->hash || size == 0) return;
-  if (BCryptHashData(state_->hash, static_cast<PUCHAR>(const_cast<void*>(data)), static_cast<ULONG>(size), 0) < 0) {
+  if (BCryptHashData(state_->hash.get(), static_cast<PUCHAR>(const_cast<void*>(data)), static_cast<ULONG>(size), 0) <
+      0) {
     state_->failed = true;
   }
 }
 
 bool Sha256::Finish(Sha256Text text) {
   unsigned char digest[32];
-  const bool ok = state_->hash && !state_->failed && BCryptFinishHash(state_->hash, digest, sizeof digest, 0) >= 0;
-  if (state_->hash) BCryptDestroyHash(state_->hash);
-  state_->hash = nullptr;
+  const bool ok =
+      state_->hash && !state_->failed && BCryptFinishHash(state_->hash.get(), digest, sizeof digest, 0) >= 0;
+  state_->hash.reset();
   state_->Open();
   if (ok) detail::HexDigest(digest, text);
   return ok;

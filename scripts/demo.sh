@@ -22,12 +22,12 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo=$(pwd)
 demo=$repo/build/demo
+source "$repo/tests/wine/wine_test_lib.sh"
 
 if [[ ${1:-} != --session ]]; then
   scripts/setup.sh
   echo "== building downloader.exe, manifest-tool.exe, the demo game and the probe (windows preset)"
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --target downloader manifest-tool test_game winprobe >/dev/null
+  windows_session_environment downloader manifest-tool test_game
   file build/windows/app/downloader.exe
   rm -rf "$demo"
   mkdir -p "$demo"
@@ -36,14 +36,11 @@ if [[ ${1:-} != --session ]]; then
     display=(--display)
     echo "== the demo runs on your display ($DISPLAY); please leave the mouse alone for a minute"
   fi
-  export WINE_RUN_HOME=$repo/build/windows/wine WINE_RUN_SCREEN=1280x1024x24
-  export DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' build/windows/CMakeCache.txt)
-  export RESOURCE_SCRIPT=$repo/resources/downloader.rc WINE_TEST_ARTIFACTS=$demo/screenshots
+  export WINE_TEST_ARTIFACTS=$demo/screenshots
   exec scripts/wine-run.sh --prefix "$demo/prefix" "${display[@]}" --shell -- bash "$repo/scripts/demo.sh" --session
 fi
 
 # ---- inside the Wine session ----
-source "$repo/tests/wine/wine_test_lib.sh"
 product=$repo/build/windows/app/downloader.exe
 game=$repo/build/windows/tests/wine/game.exe
 
@@ -65,15 +62,12 @@ publish_client "$root" "$repo/build/windows/tools/manifest/manifest-tool.exe" bi
   data/maps/north.pak:14000000 data/maps/south.pak:13500000 data/maps/east.pak:13000000 data/maps/west.pak:12500000 \
   data/sound/music.ogg:12000000 data/sound/voices.ogg:11500000 data/textures.pak:11000000 data/video/intro.bik:10500000
 total=$(bytes_in "$root/Live/fullclient/data")
-download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
+download=$(default_download_folder)
 start_content_server "$root" 1250k
 echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each at 1.25 MB/s (4 at a time)"
 
 echo "== 2. downloader.exe starts; a third of a second later it shows the client's size"
-xdotool mousemove 5 5
-start_program demo "$product"
-wait_main_window
-wait_until 10 "the manifest was not fetched" grep -q 'file.json' "$server_log"
+open_program demo "$product"
 expect_picture 1-ready >/dev/null
 echo "   Start"
 click start
@@ -85,7 +79,9 @@ until_bytes $((total * 2 / 5))
 click pause
 expect_picture 3-paused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill any >/dev/null
 paused_sizes=$(file_sizes "$download")
-requests=$(wc -l <"$server_log")
+partial=$(partial_files "$download" "$root")
+[[ -n $partial ]] || fail "Pause left no half-written file to resume"
+requests=$(requests_logged)
 echo "   paused with $(mib "$(bytes_in "$download")") on disk; the files as they stand:"
 sed 's/^/     /' <<<"$paused_sizes"
 
@@ -97,15 +93,7 @@ expect_picture 4-resumed --buttons launch=X,start=X,pause=N,cancel=N,folder=X --
 echo "== 5. Finished"
 until_bytes "$total"
 expect_picture 5-finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584 >/dev/null
-resumed=0
-while read -r name size; do
-  [[ $size -lt $(stat -c %s "$root/Live/fullclient/data/$name") && $size -gt 0 ]] || continue
-  grep -q -x -F "/Live/fullclient/data/$name 206 range=bytes=$size-" <(tail -n +"$((requests + 1))" "$server_log") ||
-    fail "the server was not asked for $name from byte $size on"
-  echo "   the server saw: GET /Live/fullclient/data/$name  Range: bytes=$size-"
-  resumed=$((resumed + 1))
-done <<<"$paused_sizes"
-((resumed > 0)) || fail "Pause left no half-written file to resume"
+expect_resumed "$partial" "$requests"
 same_client "$download" "$root"
 echo "   the client arrived byte-identical: $(mib "$total") in $(find "$download" -type f | wc -l) files"
 

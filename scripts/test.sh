@@ -3,7 +3,7 @@
 #   native      the portable core with AddressSanitizer + UndefinedBehaviorSanitizer
 #   native-tsan the threaded suites with ThreadSanitizer
 #   windows     the Windows build; its suites and the program itself run under Wine
-#   fuzz        the parsers under libFuzzer, about a minute each
+#   fuzz        the parsers under libFuzzer, about a minute in all
 #   benchmarks  built (not run: they are for measuring, see README)
 # It ends with one summary line and fails when any step fails.
 set -uo pipefail

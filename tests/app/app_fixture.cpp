@@ -1,30 +1,8 @@
 #include "app_fixture.h"
 
-#include <atomic>
 #include <cstdio>
-#include <cstring>
-
-#include "platform/message_box.h"
-
-namespace {
-
-std::mutex boxesMutex;
-std::vector<RecordedBox> boxes;
-
-int RecordBox(const char* text, const char* caption, unsigned flags) {
-  std::lock_guard<std::mutex> lock(boxesMutex);
-  boxes.push_back({text, caption, flags});
-  return platform::kIdOk;
-}
-
-}  // namespace
 
 void AppTest::SetUp() {
-  {
-    std::lock_guard<std::mutex> lock(boxesMutex);
-    boxes.clear();
-  }
-  platform::SetMessageBoxHandler(RecordBox);
   root = std::filesystem::path(temp.Path()).parent_path();
   std::filesystem::create_directories(root / "work");
 
@@ -34,7 +12,6 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
-  platform::SetMessageBoxHandler(nullptr);
   delete theApp;
   theApp = nullptr;
 }
@@ -43,11 +20,6 @@ std::string AppTest::PathIn(const std::string& relative) const {
   // Joined with '\' on Linux too: the program takes the part before the
   // first '\' for a drive, which the test's own folder then stands for.
   return root.string() + '\\' + relative;
-}
-
-std::vector<RecordedBox> AppTest::Boxes() const {
-  std::lock_guard<std::mutex> lock(boxesMutex);
-  return boxes;
 }
 
 std::filesystem::path NativePath(const std::string& path) {

@@ -1,23 +1,18 @@
 #pragma once
-// A fresh application object for each test, with its work folder in a
-// temporary folder of the test's own, and every message box recorded instead
-// of shown.
+// The one way the tests install the application object: a fresh one for
+// each test, with its work folder in a temporary folder of the test's own,
+// and every message box recorded instead of shown (tests/support/
+// message_boxes.h).
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/temp_folder.h"
-
-struct RecordedBox {
-  std::string text;
-  std::string caption;
-  unsigned flags;
-};
 
 class AppTest : public ::testing::Test {
  protected:
@@ -27,10 +22,11 @@ class AppTest : public ::testing::Test {
   // `relative` ('\' between folders) below the test's folder.
   std::string PathIn(const std::string& relative) const;
   // Every message box shown so far (answered with OK).
-  std::vector<RecordedBox> Boxes() const;
+  std::vector<RecordedBox> Boxes() const { return boxes.Boxes(); }
 
   cTempFolder temp;  // also the current folder while the test runs
   std::filesystem::path root;
+  cMessageBoxes boxes;
 };
 
 // A path written the program's way ('\' between folders) as this system

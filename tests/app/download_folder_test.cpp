@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/main_window_link.h"
 #include "app_fixture.h"
+#include "download/main_window_link.h"
 #include "platform/message_box.h"
 
 #ifdef _WIN32

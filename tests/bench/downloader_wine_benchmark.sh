@@ -19,24 +19,21 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 repo=$(pwd)
+source "$repo/tests/wine/wine_test_lib.sh"
 
 if [[ ${BENCHMARK_SESSION:-} != 1 ]]; then
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --target downloader client-fetch manifest-tool winprobe >/dev/null
-  export WINE_RUN_HOME=$repo/build/windows/wine WINE_RUN_SCREEN=1280x1024x24 BENCHMARK_SESSION=1
-  export DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' build/windows/CMakeCache.txt)
-  export RESOURCE_SCRIPT=$repo/resources/downloader.rc WINE_TEST_ARTIFACTS=$(mktemp -d)
+  windows_session_environment downloader client-fetch manifest-tool
+  export BENCHMARK_SESSION=1 WINE_TEST_ARTIFACTS=$(mktemp -d)
   exec scripts/wine-run.sh --shell -- bash ${BENCHMARK_TRACE:+-x} "$repo/tests/bench/downloader_wine_benchmark.sh" "$@"
 fi
 
 # ---- inside the Wine session ----
-source "$repo/tests/wine/wine_test_lib.sh"
 at_exit "rm -rf '$artifacts'"
 mib_per_file=${1:-128}
 product=$repo/build/windows/app/downloader.exe
 tool=$repo/build/windows/tools/manifest/manifest-tool.exe
 fetch=$repo/build/windows/tools/fetch/client-fetch.exe
-download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
+download=$(default_download_folder)
 ticks_per_second=$(getconf CLK_TCK)
 xserver=$(pgrep -P "$PPID" -x Xvfb) || fail "no X server of this session"
 
@@ -52,26 +49,21 @@ cpu_ticks() {
 # The prefix's Wine processes (Windows programs and wineserver), not this
 # script's own, which share its environment.
 prefix_pids() {
-  local proc first
-  for proc in /proc/[0-9]*; do
-    tr '\0' '\n' 2>/dev/null <"$proc/environ" | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
-    first=$(tr '\0' '\n' 2>/dev/null <"$proc/cmdline" | head -n 1)
-    [[ $first == [A-Za-z]:\\* || $first == */wineserver* ]] && basename "$proc"
-  done
+  local pid command
+  while read -r pid command; do
+    [[ $command == [A-Za-z]:\\* || $command == */wineserver* ]] && echo "$pid"
+  done < <(prefix_processes)
   return 0
 }
 seconds() { awk -v t="$1" -v hz="$ticks_per_second" 'BEGIN { printf "%.2f", t / hz }'; }
 now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 
-# open_program ROOT: a fresh start of the program on the client at ROOT.
-open_program() {
+# fresh_start: the program opened on the served client, with no manifest or
+# download of an earlier run; sets pid.
+fresh_start() {
   rm -rf "$(work_folder)" "$download"
-  xdotool mousemove 5 5
-  start_program bench "$product"
-  wait_main_window
-  wait_until 20 "the manifest was not fetched" grep -q 'file.json' "$server_log"
-  sleep 0.5
+  open_program bench "$product"
   pid=$(program_linux_pid bench) || fail "no process of downloader.exe"
 }
 
@@ -112,13 +104,15 @@ run_engine() {
   awk -v w="$wall" -v u="$user" -v s="$system" 'BEGIN { printf "%.2f %.2f\n", w, u + s }'
 }
 run_downloader() {
-  open_program >&2
-  point "${button_x[start]}" 350
+  fresh_start >&2
+  point_at start
   local before start finish rss anon rss_peak=0 anon_peak=0
   read -r rss_peak anon_peak <"$artifacts/peaks"
   before=$(cpu_ticks "$pid")
   start=$(now)
   xdotool click 1
+  # Until the last byte is on disk, the working set every 50 ms (which is
+  # also how closely the end is timed).
   until holds_bytes "$download" "$total"; do
     read -r rss anon < <(awk '/^VmRSS/ { r = $2 } /^RssAnon/ { a = $2 } END { print r, a }' "/proc/$pid/status")
     ((rss > rss_peak)) && rss_peak=$rss
@@ -163,23 +157,27 @@ echo "== 2. one panel tick with its repaint; 3. paused"
 root=$WINEPREFIX/slow
 publish_client "$root" "$tool" data/a.pak:8000000 data/b.pak:8000000 data/c.pak:8000000 data/d.pak:8000000
 start_content_server "$root" 64k
+# files_arriving N: N files of the download have bytes on disk.
+files_arriving() { (($(find "$download" -type f -size +0c | wc -l) >= $1)); }
 measure_10s() {
   local others program_before others_before x_before
   others=$(prefix_pids | grep -v -x "$pid" | tr '\n' ' ')
   program_before=$(cpu_ticks "$pid") others_before=$(cpu_ticks $others) x_before=$(cpu_ticks "$xserver")
-  sleep 10
+  sleep 10  # the interval measured: CPU time is only seen as it is spent
   echo "$(($(cpu_ticks "$pid") - program_before)) $(($(cpu_ticks $others) - others_before)) $(($(cpu_ticks "$xserver") - x_before))"
 }
 # per_tick TICKS: clock ticks over the 30 panel ticks of 10 s, in ms each.
 per_tick() { awk -v d="$1" -v hz="$ticks_per_second" 'BEGIN { printf "%.1f", d / hz / 30 * 1000 }'; }
 # measure_ticks: a fresh start crawling, then paused; prints what each cost.
 measure_ticks() {
-  open_program
+  fresh_start
   click start
-  sleep 2
+  # The crawl is under way once all four files are arriving (each takes minutes).
+  wait_until 30 "the four files are not all arriving" files_arriving 4
   read -r crawl_program crawl_others crawl_x <<<"$(measure_10s)"
   click pause
-  sleep 2
+  # Pause returns once every transfer has ended; then the row changes.
+  expect_picture bench-paused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill any >/dev/null
   read -r paused_program paused_others paused_x <<<"$(measure_10s)"
   echo "   crawling download, 10 s: downloader.exe $(seconds "$crawl_program") s, other prefix processes" \
     "$(seconds "$crawl_others") s, X server $(seconds "$crawl_x") s"

@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "download/http.h"
 #include "platform/system.h"
 #include "tests/bench/measure.h"
+#include "tests/download/test_host.h"
 #include "tests/support/nginx_server.h"
 
 extern char** environ;
@@ -38,17 +38,25 @@ using bench::Sample;
 
 class cSink : public cHttp {
  public:
-  cSink() : cHttp("cFileDownloader") {}
+  explicit cSink(cDownloadHost& host) : cHttp("cFileDownloader"), host_(host) {}
   void OnReceived(int bytes) override { received += bytes; }
   int64_t received = 0;
+
+ protected:
+  cDownloadHost& Host() override { return host_; }
+
+ private:
+  cDownloadHost& host_;
 };
+
+cTestHost host;
 
 Sample FetchWithHttp(const std::string& url, const std::string& target, int64_t size) {
   std::filesystem::remove(target);
   rusage before, after;
   getrusage(RUSAGE_SELF, &before);
   const double start = Now();
-  cSink transfer;
+  cSink transfer(host);
   transfer.DownloadFile(url.c_str(), target.c_str());
   while (transfer.running) platform::SleepMs(10);
   transfer.Stop();
@@ -89,13 +97,11 @@ int main(int argc, char** argv) {
   const int64_t size = (argc > 1 ? std::atoll(argv[1]) : 1024) * kMiB;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
 
-  cApp app{};
-  std::snprintf(app.title, sizeof app.title, "http_benchmark");
+  host.caption = "http_benchmark";
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("http-benchmark-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder / "www");
-  std::snprintf(app.workFolder, sizeof app.workFolder, "%s/", folder.c_str());
-  theApp = &app;
+  host.workFolder = folder.string() + "/";
 
   const std::string source = (folder / "www" / "client.bin").string();
   const std::string target = (folder / "fetched.bin").string();
@@ -133,7 +139,6 @@ int main(int argc, char** argv) {
                   Median(curlCpu), Median(httpCpu) / Median(curlCpu));
     }
   }
-  theApp = nullptr;
   std::filesystem::remove_all(folder);
   return code;
 }

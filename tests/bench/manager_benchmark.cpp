@@ -31,13 +31,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/download_control.h"
-#include "app/main_window_link.h"
+#include "download/main_window_link.h"
 #include "download/manager.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
 #include "tests/bench/measure.h"
+#include "tests/download/test_host.h"
 #include "tests/support/nginx_server.h"
 #include "tools/manifest/manifest_text.h"
 #include "tools/manifest/writer.h"
@@ -52,6 +51,8 @@ using bench::kMiB;
 using bench::Median;
 using bench::Now;
 using bench::Sample;
+
+cTestHost host;
 
 int CountBox(const char* text, const char*, unsigned) {
   std::fprintf(stderr, "box: %s\n", text);
@@ -142,16 +143,20 @@ class cBench {
   Sample WithManager(bool keep = false) { return ManagerRun(Fresh("manager"), keep); }
 
   Sample ManagerRun(const fs::path& target, bool keep) {
-    std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s/", target.c_str());
+    host.downloadFolder = target.string() + "/";
     rusage before, after;
     getrusage(RUSAGE_SELF, &before);
     const double start = Now();
-    StartDownloadManager();
-    while (theApp->downloadManager->running) platform::SleepMs(5);
-    const double wall = Now() - start;
-    getrusage(RUSAGE_SELF, &after);
-    const bool completed = theApp->downloadManager->completed == 1;
-    StopDownloadManager();
+    double wall = 0;
+    bool completed = false;
+    {
+      cMgrDownloader manager(host);
+      manager.Start();
+      while (manager.running) platform::SleepMs(5);
+      wall = Now() - start;
+      getrusage(RUSAGE_SELF, &after);
+      completed = manager.completed == 1;
+    }
     if (!completed) {
       std::fprintf(stderr, "the manager's run did not complete\n");
       std::exit(1);
@@ -328,12 +333,10 @@ int main(int argc, char** argv) {
   const fs::path folder = fs::temp_directory_path() / ("manager-benchmark-" + std::to_string(getpid()));
   fs::create_directories(folder / "www");
   fs::create_directories(folder / "work");
-  cApp app{};
-  std::snprintf(app.workFolder, sizeof app.workFolder, "%s/", (folder / "work").c_str());
-  app.resourceFolder = app.workFolder;
-  theApp = &app;
+  host.workFolder = (folder / "work").string() + "/";
+  host.resourceFolder = host.workFolder;
   cQuietWindow window;
-  SetMainWindowLink(&window);
+  host.window = &window;
 
   int code = 0;
   {
@@ -349,8 +352,7 @@ int main(int argc, char** argv) {
     }
   }
   platform::SetCurrentFolder(fs::temp_directory_path().c_str());
-  SetMainWindowLink(nullptr);
-  theApp = nullptr;
+  host.window = nullptr;
   fs::remove_all(folder);
   return code;
 }

@@ -1,5 +1,5 @@
 // cFileDownloader and cResDownloader: their names on the wire, and the file
-// downloader's hooks reaching the application's download manager (its
+// downloader's hooks reaching the download manager that owns it (its
 // counters and its "cMgrDownloader::OnStart" log lines).
 
 #include "download/downloaders.h"
@@ -44,16 +44,15 @@ TEST_F(DownloadersTest, ResumedFilesAreLoggedAndCountedByTheManager) {
     total += files[i].size;
     local += std::max<int64_t>(files[i].local, 0);
   }
-  cMgrDownloader manager;
+  cMgrDownloader manager(host_);
   manager.totalSize = total;
-  app_.downloadManager = &manager;
 
   std::vector<cFileDownloader> workers(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
+    workers[i].SetOwner(&manager);
     workers[i].DownloadFile(server_.Url("/client/" + files[i].name).c_str(), files[i].name.c_str());
   }
   for (cFileDownloader& worker : workers) ASSERT_TRUE(WaitUntilEnded(worker));
-  app_.downloadManager = nullptr;
 
   for (size_t i = 0; i < files.size(); ++i) {
     EXPECT_TRUE(SameBytes(ReadWholeFile(files[i].name),
@@ -69,21 +68,9 @@ TEST_F(DownloadersTest, ResumedFilesAreLoggedAndCountedByTheManager) {
   for (const auto& request : server_.Requests()) EXPECT_EQ(request.Header("User-Agent"), "cFileDownloader");
 }
 
-TEST_F(DownloadersTest, WithoutAManagerTheHooksDoNothing) {
-  server_.AddFile("/client/a.pak", PatternBytes(300000));
-  ASSERT_TRUE(WriteWholeFile("a.pak", PatternBytes(300000).substr(0, 1000)));
-  cFileDownloader worker;
-  worker.DownloadFile(server_.Url("/client/a.pak").c_str(), "a.pak");
-  ASSERT_TRUE(WaitUntilEnded(worker));
-  EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), PatternBytes(300000)));
-  EXPECT_EQ(LogText(), "") << "nothing is logged without a manager";
-}
-
-TEST_F(DownloadersTest, NamesAreTheirAgentStrings) {
-  cFileDownloader file;
-  cResDownloader resource;
-  EXPECT_STREQ(file.name, "cFileDownloader");
-  EXPECT_STREQ(resource.name, "cResDownloader");
+// The file downloader's agent is seen on the wire above.
+TEST_F(DownloadersTest, ADocumentFetchCarriesItsAgentString) {
+  cResDownloader resource(host_);
   server_.AddFile("/file.json", "{}");
   EXPECT_EQ(resource.DownloadResource(server_.Url("/file.json").c_str(), "file.json"), 2);
   EXPECT_EQ(server_.Requests().back().Header("User-Agent"), "cResDownloader");

@@ -37,7 +37,7 @@ TEST_F(HttpFailureDeathTest, NineEmptyEarlyEndsInARowEndTheProcess) {
   server_.SetFault(kFilePath, empty);
   EXPECT_EXIT(
       {
-        cRecordingHttp transfer;
+        cRecordingHttp transfer(host_);
         transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
         WaitUntilEnded(transfer);
       },
@@ -54,7 +54,7 @@ TEST_F(HttpFailureDeathTest, WholeBodiesCutShortAgainAndAgainEndTheProcess) {
   server_.SetFault(kFilePath, sameStart);
   EXPECT_EXIT(
       {
-        cRecordingHttp transfer;
+        cRecordingHttp transfer(host_);
         transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
         if (!WaitUntilEnded(transfer, 60000)) platform::EndProcess(3);
       },
@@ -68,14 +68,14 @@ TEST_F(HttpFailureDeathTest, NoContentLengthWithTheServerUpEndsTheProcess) {
   server_.SetFault(kFilePath, noLength);
   EXPECT_EXIT(
       {
-        cRecordingHttp transfer;
+        cRecordingHttp transfer(host_);
         transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
         WaitUntilEnded(transfer);
       },
       ::testing::ExitedWithCode(ExitCodeSeen(-11)), "Currently you are not able to reach the server.");
   EXPECT_EXIT(
       {
-        cResDownloader fetch;
+        cResDownloader fetch(host_);
         fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json");
       },
       ::testing::ExitedWithCode(ExitCodeSeen(-11)),
@@ -88,7 +88,7 @@ TEST_F(HttpFailureDeathTest, UnreachableServerEndsTheProcess) {
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/Live/fullclient/json/file.json";
   EXPECT_EXIT(
       {
-        cResDownloader fetch;
+        cResDownloader fetch(host_);
         fetch.DownloadResource(url.c_str(), "file.json");
       },
       ::testing::ExitedWithCode(ExitCodeSeen(-11)), "Currently you are not able to reach the server.");
@@ -106,7 +106,7 @@ TEST_F(HttpFailureDeathTest, ServerThatStaysStalledEndsTheProcessInsteadOfHangin
   server_.SetFault(kFilePath, stall);
   EXPECT_EXIT(
       {
-        cRecordingHttp transfer;
+        cRecordingHttp transfer(host_);
         transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
         // A hang shows as another exit code, not as a test that never ends.
         if (!WaitUntilEnded(transfer, 60000)) platform::EndProcess(3);
@@ -126,13 +126,13 @@ TEST_P(UnopenableFileTest, FileThatCannotBeOpenedAbandonsTheTransfer) {
   cHttp::CreateSubDirectories("folder/x");
   server_.AddFile(kFilePath, PatternBytes(5000));
 
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), GetParam().path), 0);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"cHttp::OnExecute :: file open error (-31)"});
   EXPECT_TRUE(fetch.finishes.empty());
   EXPECT_TRUE(fetch.chunks.empty());
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), GetParam().path);
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_EQ(boxes_.Count("cHttp::OnExecute :: file open error (-31)"), 2);
@@ -167,7 +167,7 @@ TEST_P(ErrorStatusTest, ErrorPageIsNeverWrittenIntoTheFile) {
   }
   const std::string text = "cHttp::OnExecute :: HTTP status " + std::to_string(c.status) + " (-6)";
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{text});
@@ -179,7 +179,7 @@ TEST_P(ErrorStatusTest, ErrorPageIsNeverWrittenIntoTheFile) {
     EXPECT_FALSE(FileExists("a.pak"));
   }
 
-  cResDownloader fetch;
+  cResDownloader fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json"), 0)
       << "an error page is not a fetched document";
   EXPECT_EQ(boxes_.Count(text), 2);
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Statuses, ErrorStatusTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HttpFailureTest, MissingFileOnTheServerIsRefused) {
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url("/nothing/here.json").c_str(), "here.json"), 0);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"cHttp::OnExecute :: HTTP status 404 (-6)"});
   EXPECT_FALSE(FileExists("here.json"));
@@ -212,7 +212,7 @@ TEST_F(HttpFailureTest, IgnoredRangeStartsTheFileAgain) {
   // Stale local bytes: a fresh start must overwrite them too.
   ASSERT_TRUE(WriteWholeFile("a.pak", PatternBytes(1000000, 9)));
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -228,7 +228,7 @@ TEST_F(HttpFailureTest, LocalFileLongerThanTheResourceStartsAgain) {
   server_.AddFile(kFilePath, content);
   ASSERT_TRUE(WriteWholeFile("a.pak", content + PatternBytes(5000, 3)));
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -248,7 +248,7 @@ TEST_F(HttpFailureTest, RangeAnswerStartingElsewhereLeavesTheFileAlone) {
   const std::string local = content.substr(0, 1000000);
   ASSERT_TRUE(WriteWholeFile("a.pak", local));
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), local));
@@ -281,7 +281,7 @@ TEST_P(ContentEncodingTest, EncodedBodyIsNeverStoredAsTheFile) {
     ASSERT_TRUE(WriteWholeFile("a.pak", local));
   }
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   if (c.refused) {
@@ -321,7 +321,7 @@ TEST_F(HttpFailureTest, StallMidBodyTimesOutThenTheFileResumesAndADocumentFetchE
   stall.times = 1;
   server_.SetFault(kFilePath, stall);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer, 60000));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -337,7 +337,7 @@ TEST_F(HttpFailureTest, StallMidBodyTimesOutThenTheFileResumesAndADocumentFetchE
     if (!fetched) server_.ResetStalls();
   });
   const uint32_t began = platform::TickCount();
-  cResDownloader fetch;
+  cResDownloader fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json"), 0);
   fetched = true;
   breaker.join();
@@ -354,7 +354,7 @@ const char kFullDevice[] = "/dev/full";
 
 TEST_F(HttpFailureTest, FailedWriteIsReportedAndNotCounted) {
   server_.AddFile(kFilePath, PatternBytes(300000));
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), kFullDevice), 0);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"cHttp::OnExecute :: file write error (-35)"});
   EXPECT_TRUE(fetch.chunks.empty()) << "bytes that were not written are not received";
@@ -368,15 +368,15 @@ TEST_F(HttpFailureTest, OverlongUrlOrPathIsRefusedNotCut) {
   ASSERT_EQ(longUrl.size(), 1024u);
   const std::string longPath(256, 'p');
 
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(longUrl.c_str(), "a.pak"), 0);
   EXPECT_EQ(fetch.DownloadResource(base.c_str(), longPath.c_str()), 0);
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(longUrl.c_str(), "a.pak");
   EXPECT_EQ(transfer.running, 0);
-  EXPECT_EQ(transfer.threads, nullptr) << "no thread for a refused transfer";
+  EXPECT_TRUE(transfer.threads.empty()) << "no thread for a refused transfer";
   transfer.DownloadFile(base.c_str(), longPath.c_str());
-  EXPECT_EQ(transfer.threads, nullptr);
+  EXPECT_TRUE(transfer.threads.empty());
 
   EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"cHttp::DownloadResource :: url too long (-12)",
                                                        "cHttp::DownloadResource :: path too long (-33)",
@@ -398,7 +398,7 @@ TEST_F(HttpFailureTest, OverlongUrlOrPathIsRefusedNotCut) {
 TEST_F(HttpFailureTest, PathOfTwoHundredFiftyFiveCharactersFits) {
   server_.AddFile(kFilePath, "data");
   const std::string path = "d/" + std::string(253, 'p');
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), path.c_str()), 4);
   EXPECT_TRUE(SameBytes(ReadWholeFile(path), "data"));
 }
@@ -429,7 +429,7 @@ TEST_F(HttpFailureTest, ResponsesAreNotWrittenIntoTheWinInetCache) {
   InternetCloseHandle(internet);
   EXPECT_TRUE(cached(server_.Url("/cached.bin")));
 
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url("/uncached.bin").c_str(), "u.bin"), 20000);
   EXPECT_FALSE(cached(server_.Url("/uncached.bin")));
 }

@@ -1,8 +1,8 @@
 #pragma once
-// What the transfer tests share: an application object whose work folder is
-// the test's own temporary folder (also the current directory), boxes that
-// are answered and recorded, our fault-injecting server, and a transfer that
-// records its hooks.
+// What the transfer tests share: a host whose work folder is the test's own
+// temporary folder (also the current directory), boxes that are answered and
+// recorded, our fault-injecting server, and a transfer that records its
+// hooks.
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
 #include "download/http.h"
 #include "platform/net.h"
 #include "platform/system.h"
+#include "tests/download/test_host.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/temp_folder.h"
@@ -24,7 +24,8 @@
 // A transfer that records what its hooks were told.
 class cRecordingHttp : public cHttp {
  public:
-  explicit cRecordingHttp(const char* threadName = "cRecordingHttp") : cHttp(threadName) {}
+  explicit cRecordingHttp(cDownloadHost& host, const char* threadName = "cRecordingHttp")
+      : cHttp(threadName), host_(host) {}
   void OnStart(int64_t offset) override { starts.push_back(offset); }
   void OnReceived(int bytes) override {
     chunks.push_back(bytes);
@@ -38,6 +39,12 @@ class cRecordingHttp : public cHttp {
   int64_t received = 0;
   std::vector<std::pair<int64_t, int64_t>> finishes;
   std::function<void(cRecordingHttp&)> afterChunk;  // runs on the transfer's thread
+
+ protected:
+  cDownloadHost& Host() override { return host_; }
+
+ private:
+  cDownloadHost& host_;
 };
 
 // Compares file contents without printing them: sizes and the first
@@ -83,21 +90,15 @@ class HttpFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::memset(&app_, 0, sizeof app_);
-    std::snprintf(app_.title, sizeof app_.title, "%s", "downloader test");
-    std::snprintf(app_.workFolder, sizeof app_.workFolder, "%s", folder_.Path().c_str());
-    theApp = &app_;
+    host_.workFolder = folder_.Path();
     ASSERT_TRUE(server_.Start());
   }
-  void TearDown() override {
-    server_.Stop();
-    theApp = nullptr;
-  }
+  void TearDown() override { server_.Stop(); }
 
   std::string LogText() const { return ReadWholeFile(folder_.PathOf("qzloader.log")); }
 
-  cApp app_;
   cTempFolder folder_;
+  cTestHost host_;
   cMessageBoxes boxes_;
   cHttpTestServer server_;
 };

@@ -76,7 +76,7 @@ class HttpNginxTest : public HttpFixture {
 };
 
 TEST_F(HttpNginxTest, WholeFileIsFetchedByteIdentical) {
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(url_.c_str(), "client.bin");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameFiles("client.bin", source_));
@@ -89,7 +89,7 @@ TEST_F(HttpNginxTest, WholeFileIsFetchedByteIdentical) {
 }
 
 TEST_F(HttpNginxTest, StoppedHalfwayThenResumedIsByteIdentical) {
-  cRecordingHttp first;
+  cRecordingHttp first(host_);
   first.afterChunk = [](cRecordingHttp& self) {
     if (self.received >= kBigSize / 2) self.running = 0;
   };
@@ -101,7 +101,7 @@ TEST_F(HttpNginxTest, StoppedHalfwayThenResumedIsByteIdentical) {
   EXPECT_EQ(first.finishes, (std::vector<std::pair<int64_t, int64_t>>{{0, half}}));
   EXPECT_EQ(cHttp::GetLocalFileSize("client.bin"), half);
 
-  cRecordingHttp second;
+  cRecordingHttp second(host_);
   second.DownloadFile(url_.c_str(), "client.bin");
   ASSERT_TRUE(WaitUntilEnded(second));
   EXPECT_EQ(second.starts, std::vector<int64_t>{half});
@@ -113,7 +113,7 @@ TEST_F(HttpNginxTest, StoppedHalfwayThenResumedIsByteIdentical) {
 // The download manager's way to stop a worker mid-read: clear its flag and
 // close its session from another thread. Whatever was written stays usable.
 TEST_F(HttpNginxTest, BrokenOffMidReadThenResumedIsByteIdentical) {
-  cRecordingHttp first;
+  cRecordingHttp first(host_);
   std::atomic<int64_t> seen{0};
   first.afterChunk = [&](cRecordingHttp& self) { seen = self.received; };
   first.DownloadFile(url_.c_str(), "client.bin");
@@ -126,7 +126,7 @@ TEST_F(HttpNginxTest, BrokenOffMidReadThenResumedIsByteIdentical) {
   EXPECT_LT(partial, kBigSize);
   EXPECT_EQ(partial, first.received) << "every byte reported is on disk, and no other";
 
-  cRecordingHttp second;
+  cRecordingHttp second(host_);
   second.DownloadFile(url_.c_str(), "client.bin");
   ASSERT_TRUE(WaitUntilEnded(second));
   EXPECT_EQ(second.starts, std::vector<int64_t>{partial});

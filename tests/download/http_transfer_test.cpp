@@ -24,7 +24,7 @@ using HttpTransferTest = HttpFixture;
 
 TEST_F(HttpTransferTest, RequestCarriesTheHeadersAndTheAgentVerbatim) {
   server_.AddFile("/Live/fullclient/json/file.json", "{\"TotalCount\":0}");
-  cResDownloader fetch;
+  cResDownloader fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url("/Live/fullclient/json/file.json").c_str(), "file.json"), 16);
 
   const auto requests = server_.Requests();
@@ -67,7 +67,7 @@ TEST_P(LocalFileTest, FileModeResumesAfterTheLocalBytes) {
     ASSERT_TRUE(WriteWholeFile("a.pak", content.substr(0, c.localSize)));
   }
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
 
@@ -105,7 +105,7 @@ TEST_F(HttpTransferTest, ResourceModeStartsFromByteZeroAndTruncates) {
   server_.AddFile("/file.json", content);
   // An older, longer copy of the same name: it must not survive past the end.
   ASSERT_TRUE(WriteWholeFile("fileT.json", PatternBytes(200000, 7)));
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url("/file.json").c_str(), "fileT.json"), 70000);
   EXPECT_TRUE(SameBytes(ReadWholeFile("fileT.json"), content));
   EXPECT_EQ(fetch.starts, std::vector<int64_t>{0});
@@ -127,7 +127,7 @@ TEST_F(HttpTransferTest, PartialAnswersToARangeAreResumedToTheWholeFile) {
   server_.SetFault(kFilePath, part);
   for (const int64_t local : {0, 150000}) {
     ASSERT_TRUE(WriteWholeFile("a.pak", content.substr(0, local)));
-    cRecordingHttp transfer;
+    cRecordingHttp transfer(host_);
     transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
     ASSERT_TRUE(WaitUntilEnded(transfer));
     EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content)) << local;
@@ -135,7 +135,7 @@ TEST_F(HttpTransferTest, PartialAnswersToARangeAreResumedToTheWholeFile) {
     EXPECT_EQ(transfer.starts, std::vector<int64_t>{local});
     EXPECT_EQ(transfer.received, 350000 - local);
   }
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json"), 350000);
   EXPECT_TRUE(SameBytes(ReadWholeFile("file.json"), content));
   EXPECT_TRUE(boxes_.Texts().empty());
@@ -153,7 +153,7 @@ class ChunkTest : public HttpFixture, public ::testing::WithParamInterface<Chunk
 TEST_P(ChunkTest, LastChunkEndsTheTransferExactlyAtTheLength) {
   const std::string content = PatternBytes(static_cast<size_t>(GetParam().size));
   server_.AddFile(kFilePath, content);
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ChunkTest,
 TEST_F(HttpTransferTest, RunningClearedBetweenChunksWritesTheChunkInHandAndFinishes) {
   const std::string content = PatternBytes(3 * kMiB);
   server_.AddFile(kFilePath, content);
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.afterChunk = [](cRecordingHttp& self) { self.running = 0; };
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
@@ -184,7 +184,7 @@ TEST_F(HttpTransferTest, RunningClearedBetweenChunksWritesTheChunkInHandAndFinis
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content.substr(0, first))) << "the partial file stays on disk";
 
   // The next transfer of the same file carries on from there.
-  cRecordingHttp next;
+  cRecordingHttp next(host_);
   next.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(next));
   EXPECT_EQ(next.starts, std::vector<int64_t>{first});
@@ -204,7 +204,7 @@ TEST_F(HttpTransferTest, StopDuringAStallEndsWithinASecondWithTheBytesThatArrive
   stall.times = 1;
   server_.SetFault(kFilePath, stall);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   std::atomic<int64_t> received{0};
   transfer.afterChunk = [&](cRecordingHttp& self) { received = self.received; };
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
@@ -221,7 +221,7 @@ TEST_F(HttpTransferTest, StopDuringAStallEndsWithinASecondWithTheBytesThatArrive
   EXPECT_TRUE(boxes_.Texts().empty());
   server_.ResetStalls();
 
-  cRecordingHttp next;
+  cRecordingHttp next(host_);
   next.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(next));
   EXPECT_EQ(next.starts, std::vector<int64_t>{kBeforeStall});
@@ -232,7 +232,7 @@ TEST_F(HttpTransferTest, StopDuringAStallEndsWithinASecondWithTheBytesThatArrive
 TEST_F(HttpTransferTest, StopDuringAConnectThatIsNeverAnsweredEndsWithinASecond) {
   cSilentPort silent;
   ASSERT_TRUE(silent.Open());
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(silent.Url(kFilePath).c_str(), "a.pak");
   platform::SleepMs(1000);
   ASSERT_EQ(transfer.running, 1) << "still connecting";
@@ -249,7 +249,7 @@ TEST_F(HttpTransferTest, StoppedBeforeTheLengthIsKnownEndsQuietly) {
   stall.stallBeforeHead = true;
   server_.SetFault(kFilePath, stall);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(server_.WaitForStalls(1, 30000));
   transfer.running = 0;
@@ -272,7 +272,7 @@ TEST_F(HttpTransferTest, OneEarlyEndReconnectsOnceAndLogsIt) {
   cut.times = 1;
   server_.SetFault(kFilePath, cut);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
 
@@ -302,7 +302,7 @@ TEST_F(HttpTransferTest, EightEmptyEarlyEndsInARowAreSurvived) {
   empty.times = 8;
   server_.SetFault(kFilePath, empty);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -319,7 +319,7 @@ TEST_F(HttpTransferTest, EarlyEndsThatBringBytesAreNotCountedTowardsTheLimit) {
   cut.endAfter = 10000;
   server_.SetFault(kFilePath, cut);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -334,7 +334,7 @@ TEST_F(HttpTransferTest, ConnectionResetMidBodyIsRetriedThenReconnected) {
   reset.times = 1;
   server_.SetFault(kFilePath, reset);
 
-  cRecordingHttp transfer;
+  cRecordingHttp transfer(host_);
   transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
   ASSERT_TRUE(WaitUntilEnded(transfer));
   EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content));
@@ -355,7 +355,7 @@ TEST_F(HttpTransferTest, ResourceModeContinuesAfterAnEarlyEnd) {
   cut.endAfter = 100000;
   cut.times = 1;
   server_.SetFault("/file.json", cut);
-  cRecordingHttp fetch;
+  cRecordingHttp fetch(host_);
   EXPECT_EQ(fetch.DownloadResource(server_.Url("/file.json").c_str(), "file.json"), 500000);
   EXPECT_TRUE(SameBytes(ReadWholeFile("file.json"), content));
   const auto requests = server_.Requests();
@@ -372,7 +372,7 @@ TEST_F(HttpTransferTest, PathsCreateTheirFoldersFirst) {
   };
   const Case cases[] = {{"a/b/x.json", {"a", "a/b"}}, {"c\\d\\y.json", {"c", "c/d"}}, {"a/b2/z.json", {"a/b2"}}};
   for (const Case& c : cases) {
-    cRecordingHttp fetch;
+    cRecordingHttp fetch(host_);
     EXPECT_EQ(fetch.DownloadResource(server_.Url("/f").c_str(), c.path), 4) << c.path;
     for (const std::string& folder : c.folders) EXPECT_TRUE(FileExists(folder + "/")) << folder;
   }
@@ -406,7 +406,7 @@ TEST_F(HttpTransferTest, LocalFileSizeIsSixtyFourBits) {
 }
 
 TEST_F(HttpTransferTest, ConnectionLimitIsFour) {
-  EXPECT_EQ(cHttp::GetMaxConnections(), 4);
+  EXPECT_EQ(cHttp::GetMaxConnections(host_), 4);
   uint32_t perServer = 0, per10Server = 0;
   ASSERT_TRUE(net::QueryOption(net::kMaxConnsPerServer, &perServer));
   ASSERT_TRUE(net::QueryOption(net::kMaxConnsPer10Server, &per10Server));

@@ -4,20 +4,21 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/download_control.h"
 #include "platform/system.h"
 #include "tools/manifest/writer.h"
 
 namespace fs = std::filesystem;
 
 void cRecordingWindow::ShowFinalFigures() {
-  runningAtFinalFigures = theApp->downloadManager && theApp->downloadManager->running;
-  completedAtFinalFigures = theApp->downloadManager ? theApp->downloadManager->completed.load() : -1;
+  cMgrDownloader* run = manager;
+  runningAtFinalFigures = run && run->running;
+  completedAtFinalFigures = run ? run->completed.load() : -1;
   ++finalFigures;
 }
 
 void cRecordingWindow::ShowDownloadFinished() {
-  completedAtFinished = theApp->downloadManager ? theApp->downloadManager->completed.load() : -1;
+  cMgrDownloader* run = manager;
+  completedAtFinished = run ? run->completed.load() : -1;
   ++finished;
 }
 
@@ -29,21 +30,18 @@ void ManagerTest::SetUp() {
   fs::create_directories(temp.PathOf("work"));
   fs::create_directories(temp.PathOf("download"));
   fs::create_directories(temp.PathOf("server/client"));
-  theApp = new cApp{};
-  std::snprintf(theApp->workFolder, sizeof theApp->workFolder, "%s", temp.PathOf("work\\").c_str());
-  theApp->resourceFolder = theApp->workFolder;
-  std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s", temp.PathOf("download\\").c_str());
+  host.workFolder = temp.PathOf("work\\");
+  host.resourceFolder = host.workFolder;
+  host.downloadFolder = temp.PathOf("download\\");
+  host.window = &window;
   ASSERT_TRUE(server.Start());
   server.ServeFolder(temp.PathOf("server"));
-  SetMainWindowLink(&window);
 }
 
 void ManagerTest::TearDown() {
   StopRun();
-  SetMainWindowLink(nullptr);
+  host.window = nullptr;
   server.Stop();
-  delete theApp;
-  theApp = nullptr;
   // Back to the test's folder, which the manager left for the download folder.
   platform::SetCurrentFolder(temp.Path().c_str());
 }
@@ -66,7 +64,12 @@ void ManagerTest::WriteManifestText(const std::string& text) {
   ASSERT_TRUE(WriteWholeFile(temp.PathOf("work/file.json"), text));
 }
 
-void ManagerTest::StartRun() { StartDownloadManager(); }
+void ManagerTest::StartRun() {
+  StopRun();
+  manager_ = std::make_unique<cMgrDownloader>(host);
+  window.manager = manager_.get();
+  manager_->Start();
+}
 
 bool ManagerTest::WaitForRunEnd() {
   const uint32_t start = platform::TickCount();
@@ -77,7 +80,13 @@ bool ManagerTest::WaitForRunEnd() {
   return true;
 }
 
-void ManagerTest::StopRun() { StopDownloadManager(); }
+void ManagerTest::StopRun() {
+  if (!manager_) return;
+  // The window stand-in of a test may be sending a message to this thread.
+  manager_->StopServingSentMessages();
+  manager_.reset();
+  window.manager = nullptr;
+}
 
 std::string ManagerTest::DownloadPath(const std::string& name) const { return temp.PathOf("download/" + name); }
 

@@ -1,20 +1,21 @@
 #pragma once
-// What the download manager's tests share: an application object with a work
-// folder (where "file.json" and the transfer log go) and a download folder in
-// the test's temporary folder, a client published by our fault-injecting
-// server with a manifest written by manifest-tool, boxes that are answered
-// and recorded, and a main window stand-in that records the end of a run.
+// What the download manager's tests share: a host with a work folder (where
+// "file.json" and the transfer log go) and a download folder in the test's
+// temporary folder, a client published by our fault-injecting server with a
+// manifest written by manifest-tool, boxes that are answered and recorded,
+// and a main window stand-in that records the end of a run.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
-#include "app/app.h"
-#include "app/main_window_link.h"
+#include "download/main_window_link.h"
 #include "download/manager.h"
+#include "tests/download/test_host.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/temp_folder.h"
@@ -29,6 +30,8 @@ class cRecordingWindow : public cMainWindowLink {
   void ShowDownloadFinished() override;
   void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override;
 
+  // The run it stands in for; set while one exists.
+  std::atomic<cMgrDownloader*> manager{nullptr};
   std::atomic<int> finalFigures{0};
   std::atomic<int> finished{0};
   // "N missing, first NAME"; read it once the run has ended.
@@ -52,13 +55,14 @@ class ManagerTest : public ::testing::Test {
   void WriteManifestText(const std::string& text);
   std::string BaseUrl() const { return server.Url("/client/"); }
 
-  // Starts a run through the application, as the Start button does.
+  // Stops a run there may be, then creates a new one and starts it, as the
+  // Start button does.
   void StartRun();
   // Waits (at most two minutes) until the run's thread has ended by itself.
   bool WaitForRunEnd();
   // Stops and deletes the run, as Pause does.
   void StopRun();
-  cMgrDownloader* Manager() const { return theApp->downloadManager; }
+  cMgrDownloader* Manager() const { return manager_.get(); }
 
   std::string DownloadPath(const std::string& name) const;
   // Every published file is in the download folder, byte for byte.
@@ -72,5 +76,9 @@ class ManagerTest : public ::testing::Test {
   cHttpTestServer server;
   cMessageBoxes boxes;
   cRecordingWindow window;
+  cTestHost host;
   std::map<std::string, std::string> published;  // name -> content
+
+ private:
+  std::unique_ptr<cMgrDownloader> manager_;
 };

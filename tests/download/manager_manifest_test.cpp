@@ -46,7 +46,7 @@ TEST_F(HostileManifestTest, NamesOutsideTheDownloadFolderAreRefusedAndNeverWritt
   EXPECT_EQ(server.Requests().size(), 1u) << "only the safe entry is fetched";
   EXPECT_FALSE(FileExists(temp.PathOf("escape.exe")));
   EXPECT_FALSE(FileExists(temp.PathOf("work/escape.exe")));
-  EXPECT_STREQ(theApp->executableName, "") << "a refused name is never the launch target";
+  EXPECT_EQ(host.launchTarget, "") << "a refused name is never the launch target";
   // The rest of the client arrives, but the run is not complete: eight of its
   // files are missing, the first five named.
   EXPECT_EQ(Manager()->completed, 0);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/download_control.h"
 #include "download/downloaders.h"
 #include "manager_fixture.h"
 #include "platform/system.h"
@@ -116,9 +115,9 @@ TEST_F(ManagerStopTest, DISABLED_RunUntilKilled) {
   const char* workFolder = std::getenv("DOWNLOADER_TEST_WORK");
   const char* downloadFolder = std::getenv("DOWNLOADER_TEST_DOWNLOAD");
   ASSERT_TRUE(serverUrl && workFolder && downloadFolder);
-  std::snprintf(theApp->workFolder, sizeof theApp->workFolder, "%s", workFolder);
-  std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s", downloadFolder);
-  theApp->resourceFolder = theApp->workFolder;
+  host.workFolder = workFolder;
+  host.downloadFolder = downloadFolder;
+  host.resourceFolder = host.workFolder;
   StartRun();
   for (;;) platform::SleepMs(1000);
 }
@@ -133,8 +132,8 @@ TEST_F(ManagerStopTest, AProcessKilledMidRunResumesToTheSameClient) {
   char* const arguments[] = {self.data(), const_cast<char*>(filter.c_str()),
                              const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
   setenv("DOWNLOADER_TEST_URL", BaseUrl().c_str(), 1);
-  setenv("DOWNLOADER_TEST_WORK", theApp->workFolder, 1);
-  setenv("DOWNLOADER_TEST_DOWNLOAD", theApp->downloadFolder, 1);
+  setenv("DOWNLOADER_TEST_WORK", host.workFolder.c_str(), 1);
+  setenv("DOWNLOADER_TEST_DOWNLOAD", host.downloadFolder.c_str(), 1);
   pid_t child = 0;
   ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, arguments, environ), 0);
 
@@ -161,26 +160,28 @@ TEST_F(ManagerStopTest, AProcessKilledMidRunResumesToTheSameClient) {
 // moment: the user-interface thread then waits for the manager's thread.
 class cSendingWindow : public cMainWindowLink {
  public:
-  explicit cSendingWindow(HWND target) : window(target) {}
+  cSendingWindow(HWND target, const cRecordingWindow& recorder) : window(target), run(recorder) {}
   void* WindowHandle() override { return window; }
   void RequestRepaint() override {}
   void ShowFinalFigures() override {
     entered = true;
     // Wait for the stop to begin, then send, as a late final refresh does.
-    while (theApp->downloadManager->running) Sleep(1);
+    while (run.manager.load()->running) Sleep(1);
     SendMessageA(window, WM_TIMER, 333, 0);
   }
   void ShowDownloadFinished() override {}
   void ShowDownloadIncomplete(int, const char*) override {}
   HWND window;
+  // Knows the run the fixture started.
+  const cRecordingWindow& run;
   std::atomic<bool> entered{false};
 };
 
 TEST_F(ManagerStopTest, PauseDuringTheFinalRefreshDoesNotDeadlock) {
   cRefreshWindow target;
   ASSERT_NE(target.Handle(), nullptr);
-  cSendingWindow sender(target.Handle());
-  SetMainWindowLink(&sender);
+  cSendingWindow sender(target.Handle(), window);
+  host.window = &sender;
 
   WriteManifestText("{ \"Version\" : 1, \"TotalCount\" : 0, \"TotalSize\" : 0, \"URL\" : \"" + BaseUrl() +
                     "\", \"FileList\" : [] }");
@@ -190,7 +191,7 @@ TEST_F(ManagerStopTest, PauseDuringTheFinalRefreshDoesNotDeadlock) {
 
   EXPECT_EQ(target.Refreshes(), 1);
   EXPECT_EQ(Manager(), nullptr);
-  SetMainWindowLink(&window);
+  host.window = &window;
 }
 #endif
 

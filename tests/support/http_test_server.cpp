@@ -101,7 +101,7 @@ int Receive(Socket s, char* buffer, int size, const std::atomic<bool>& stopping)
     const int n = recv(s, buffer, size, 0);
     if (n >= 0) return n;
     if (!WouldBlock() || stopping) return -1;
-    Readable(s, 50);
+    Readable(s, 50);  // a stop of the server is seen within 50 ms
   }
 }
 
@@ -144,6 +144,15 @@ struct Body {
   std::shared_ptr<const std::string> memory;
   std::string filePath;
   int64_t size = 0;
+};
+
+// What the server answers to one request, before any fault cuts it.
+struct Answer {
+  int status = 200;
+  Body body;
+  int64_t offset = 0;  // of the part of the body sent
+  int64_t length = 0;
+  std::string extraHeaders;
 };
 
 }  // namespace
@@ -192,6 +201,15 @@ struct cHttpTestServer::Impl {
 
   void AcceptLoop();
   void Serve(Connection* connection);
+  // Records the request and takes the next use of its path's fault.
+  Fault TakeFault(const Request& request, const std::string& path);
+  // The status, the part of the body and the headers for the request.
+  Answer AnswerTo(const Request& request, const std::string& path, const Fault& fault);
+  // Sends the head and the body as the fault shapes them; `reset` is set
+  // when the connection is to end with a reset.
+  void Send(Socket s, const Answer& answer, const Fault& fault, bool* reset);
+  // Ends the connection, in order or with a reset.
+  void Close(Connection* connection, bool reset);
   bool ReadRequest(Socket s, Request* request);
   // Holds the connection; true when it is to go on, false when it ended.
   bool Stall(Socket s, bool* reset);
@@ -299,6 +317,8 @@ bool cHttpTestServer::Impl::Stall(Socket s, bool* reset) {
       }
       if (releaseGeneration != releaseSeen) return true;
     }
+    // 10 ms: a release, a reset or the client's close ends the stall at
+    // once against the transfer's own 250 ms slices.
     if (Readable(s, 10)) {
       // The client has closed (or sent something it should not have).
       char probe;
@@ -309,90 +329,106 @@ bool cHttpTestServer::Impl::Stall(Socket s, bool* reset) {
 }
 
 void cHttpTestServer::Impl::Serve(Connection* connection) {
-  const Socket s = connection->socket;
   bool reset = false;
   Request request;
-  if (ReadRequest(s, &request)) {
+  if (ReadRequest(connection->socket, &request)) {
     const std::string path = PathOf(request.target);
-    Fault fault;
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      requests.push_back(request);
-      auto found = faults.find(path);
-      if (found != faults.end()) {
-        std::deque<Fault>& queue = found->second;
-        while (!queue.empty() && queue.front().times == 0) queue.pop_front();
-        if (!queue.empty()) {
-          fault = queue.front();
-          if (queue.front().times > 0) --queue.front().times;
-        }
-      }
-    }
-    changed.notify_all();
-
-    Body body;
-    int status = 200;
-    int64_t offset = 0;
-    int64_t length = 0;
-    std::string extra;
-    if (fault.status) {
-      status = fault.status;
-      static const std::string page = "<html><body>error page</body></html>\n";
-      body.memory = std::make_shared<const std::string>(page);
-      body.size = length = static_cast<int64_t>(page.size());
-    } else if (request.method != "GET") {
-      status = 400;
-    } else if (!LookUp(path, &body)) {
-      status = 404;
-    } else {
-      length = body.size;
-      const std::string range = request.Header("Range");
-      long long first = -1, last = -1;
-      char dash = 0;
-      const bool ranged = !fault.ignoreRange && !range.empty() &&
-                          std::sscanf(range.c_str(), "bytes=%lld%c%lld", &first, &dash, &last) >= 2 && dash == '-';
-      if (ranged) {
-        first = std::max<long long>(0, first + fault.rangeShift);
-        if (last < 0 || last >= body.size) last = body.size - 1;
-        if (fault.rangeLimit > 0) last = std::min<long long>(last, first + fault.rangeLimit - 1);
-        if (first >= body.size || first > last) {
-          status = 416;
-          length = 0;
-          extra = "Content-Range: bytes */" + std::to_string(body.size) + "\r\n";
-        } else {
-          status = 206;
-          offset = first;
-          length = last - first + 1;
-          extra = "Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
-                  std::to_string(body.size) + "\r\n";
-        }
-      }
-    }
-
-    std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
-    head += "Server: cHttpTestServer\r\nContent-Type: application/octet-stream\r\n";
-    if (!fault.omitContentLength) head += "Content-Length: " + std::to_string(length) + "\r\n";
-    head += extra;
-    if (!fault.contentEncoding.empty()) head += "Content-Encoding: " + fault.contentEncoding + "\r\n";
-    head += "Accept-Ranges: bytes\r\nConnection: close\r\n\r\n";
-
-    bool going = true;
-    if (fault.stallBeforeHead) going = Stall(s, &reset);
-    if (going) going = SendAll(s, head.data(), head.size(), stopping);
-    // The body goes in up to two pieces: before and after the fault's cut.
-    enum class Cut { kNone, kEnd, kReset, kStall } action = Cut::kNone;
-    int64_t cut = length;
-    if (fault.endAfter >= 0 && fault.endAfter < cut) cut = fault.endAfter, action = Cut::kEnd;
-    if (fault.resetAfter >= 0 && fault.resetAfter < cut) cut = fault.resetAfter, action = Cut::kReset;
-    if (fault.stallAfter >= 0 && fault.stallAfter <= cut) cut = fault.stallAfter, action = Cut::kStall;
-    if (going) going = SendBody(s, body, offset, cut);
-    if (going && action == Cut::kReset) reset = true;
-    if (going && action == Cut::kStall && Stall(s, &reset)) SendBody(s, body, offset + cut, length - cut);
+    const Fault fault = TakeFault(request, path);
+    Send(connection->socket, AnswerTo(request, path, fault), fault, &reset);
   }
+  Close(connection, reset);
+}
 
+cHttpTestServer::Fault cHttpTestServer::Impl::TakeFault(const Request& request, const std::string& path) {
+  Fault fault;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    requests.push_back(request);
+    auto found = faults.find(path);
+    if (found != faults.end()) {
+      std::deque<Fault>& queue = found->second;
+      while (!queue.empty() && queue.front().times == 0) queue.pop_front();
+      if (!queue.empty()) {
+        fault = queue.front();
+        if (queue.front().times > 0) --queue.front().times;
+      }
+    }
+  }
+  changed.notify_all();
+  return fault;
+}
+
+Answer cHttpTestServer::Impl::AnswerTo(const Request& request, const std::string& path, const Fault& fault) {
+  Answer answer;
+  if (fault.status) {
+    answer.status = fault.status;
+    static const std::string page = "<html><body>error page</body></html>\n";
+    answer.body.memory = std::make_shared<const std::string>(page);
+    answer.body.size = answer.length = static_cast<int64_t>(page.size());
+    return answer;
+  }
+  if (request.method != "GET") {
+    answer.status = 400;
+    return answer;
+  }
+  if (!LookUp(path, &answer.body)) {
+    answer.status = 404;
+    return answer;
+  }
+  const Body& body = answer.body;
+  answer.length = body.size;
+  const std::string range = request.Header("Range");
+  long long first = -1, last = -1;
+  char dash = 0;
+  const bool ranged = !fault.ignoreRange && !range.empty() &&
+                      std::sscanf(range.c_str(), "bytes=%lld%c%lld", &first, &dash, &last) >= 2 && dash == '-';
+  if (!ranged) return answer;
+  first = std::max<long long>(0, first + fault.rangeShift);
+  if (last < 0 || last >= body.size) last = body.size - 1;
+  if (fault.rangeLimit > 0) last = std::min<long long>(last, first + fault.rangeLimit - 1);
+  if (first >= body.size || first > last) {
+    answer.status = 416;
+    answer.length = 0;
+    answer.extraHeaders = "Content-Range: bytes */" + std::to_string(body.size) + "\r\n";
+  } else {
+    answer.status = 206;
+    answer.offset = first;
+    answer.length = last - first + 1;
+    answer.extraHeaders = "Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
+                          std::to_string(body.size) + "\r\n";
+  }
+  return answer;
+}
+
+void cHttpTestServer::Impl::Send(Socket s, const Answer& answer, const Fault& fault, bool* reset) {
+  std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + Reason(answer.status) + "\r\n";
+  head += "Server: cHttpTestServer\r\nContent-Type: application/octet-stream\r\n";
+  if (!fault.omitContentLength) head += "Content-Length: " + std::to_string(answer.length) + "\r\n";
+  head += answer.extraHeaders;
+  if (!fault.contentEncoding.empty()) head += "Content-Encoding: " + fault.contentEncoding + "\r\n";
+  head += "Accept-Ranges: bytes\r\nConnection: close\r\n\r\n";
+
+  bool going = true;
+  if (fault.stallBeforeHead) going = Stall(s, reset);
+  if (going) going = SendAll(s, head.data(), head.size(), stopping);
+  // The body goes in up to two pieces: before and after the fault's cut.
+  enum class Cut { kNone, kEnd, kReset, kStall } action = Cut::kNone;
+  int64_t cut = answer.length;
+  if (fault.endAfter >= 0 && fault.endAfter < cut) cut = fault.endAfter, action = Cut::kEnd;
+  if (fault.resetAfter >= 0 && fault.resetAfter < cut) cut = fault.resetAfter, action = Cut::kReset;
+  if (fault.stallAfter >= 0 && fault.stallAfter <= cut) cut = fault.stallAfter, action = Cut::kStall;
+  if (going) going = SendBody(s, answer.body, answer.offset, cut);
+  if (going && action == Cut::kReset) *reset = true;
+  if (going && action == Cut::kStall && Stall(s, reset)) {
+    SendBody(s, answer.body, answer.offset + cut, answer.length - cut);
+  }
+}
+
+void cHttpTestServer::Impl::Close(Connection* connection, bool reset) {
+  const Socket s = connection->socket;
   if (!reset) {
     // An orderly end: the client sees the end of the data, then we wait
-    // (briefly) for it to close its side.
+    // (a second at most between its bytes) for it to close its side.
     ShutdownSend(s);
     char drain[1024];
     while (Readable(s, 1000) && recv(s, drain, sizeof drain, 0) > 0) {

@@ -98,7 +98,7 @@ bool cNginxServer::Start(const std::string& root, const std::string& prefix) {
         port_ = port;
         return true;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));  // nginx starts within a few of these
     }
     if (pid > 0) {
       kill(pid, SIGKILL);

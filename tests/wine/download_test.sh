@@ -23,24 +23,18 @@ root=$WINEPREFIX/server
 publish_client "$root" "$manifest_tool" bin/game.exe="$game" data/maps/north.pak:5000000 \
   data/maps/south.pak:4500000 data/sound/music.ogg:4000000 data/sound/voice.ogg:2000000 data/readme.txt:3000
 total=$(bytes_in "$root/Live/fullclient/data")
-download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
+download=$(default_download_folder)
 start_content_server "$root" 1m
 
 # Every file made in the work folder, from before the program starts.
 work=$(work_folder)
 mkdir -p "$work"
-inotifywait -m -q -e create -e moved_to --format '%f' "$work" >"$artifacts/work-folder-events" 2>/dev/null &
-watcher=$!
-at_exit "kill $watcher"
-sleep 0.3
+watch_folder "$work" '%f' "$artifacts/work-folder-events"
 
 echo "-- first run: the manifest lands in the work folder as file.json"
-xdotool mousemove 5 5
-start_program main "$launcher/downloader.exe"
-wait_main_window
-wait_until 10 "no file.json in the work folder" test -s "$work/file.json"
+open_program main "$launcher/downloader.exe"
+[[ -s $work/file.json ]] || fail "no file.json in the work folder"
 cmp -s "$work/file.json" "$root/Live/fullclient/json/file.json" || fail "file.json is not the server's manifest"
-sleep 0.5
 expect_picture ready
 
 echo "-- Start, then Pause in the middle of the files"
@@ -51,17 +45,13 @@ expect_picture paused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fil
 paused_fill=$(bar_fill "$artifacts/paused.png")
 ((paused_fill > 0)) || fail "the bar is empty after part of the client arrived"
 at_pause=$(file_sizes "$download")
-sleep 1
-[[ $(file_sizes "$download") == "$at_pause" ]] || fail "files still grow after Pause"
-partial=$(while read -r name size; do
-  if ((size < $(stat -c %s "$root/Live/fullclient/data/$name"))); then echo "$name $size"; fi
-done <<<"$at_pause")
+holds_for 1 "files still grow after Pause" sizes_are "$download" "$at_pause"
+partial=$(partial_files "$download" "$root")
 [[ -n $partial ]] || fail "Pause did not land in the middle of a file"
-requests_before=$(wc -l <"$server_log")
+requests_before=$(requests_logged)
 
 echo "-- Start again: the bar drops to 0.00% and climbs"
 watch_bar 3 "$artifacts/bar-after-start"
-sleep 0.3
 click start
 wait "$watch_pid"
 awk -v paused="$paused_fill" '
@@ -74,11 +64,7 @@ awk -v paused="$paused_fill" '
 echo "-- Finished: a byte-identical client, Launch enabled; each partial file was resumed"
 wait_until 60 "the download did not finish" holds_bytes "$download" "$total"
 expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
-# nginx logs a request when it has been answered.
-while read -r name size; do
-  tail -n +"$((requests_before + 1))" "$server_log" | grep -q -x -F "/Live/fullclient/data/$name 206 range=bytes=$size-" ||
-    fail "$name was not resumed from byte $size"
-done <<<"$partial"
+expect_resumed "$partial" "$requests_before"
 same_client "$download" "$root"
 grep -q -x 'fileT.json' "$artifacts/work-folder-events" && fail "a fileT.json was made on a first run"
 grep -q -x 'file.json' "$artifacts/work-folder-events" || fail "the watch saw no file.json"
@@ -89,8 +75,7 @@ printf 'X' | dd of="$download/bin/game.exe" bs=1 seek=100 conv=notrunc status=no
 click launch
 expect_box "tarvik-downloader..." \
   $'cBtnLaunch::OnExecute :: bin/game.exe does not match its manifest; the game was not started.\nPress Start to repair it.' ok
-sleep 1
-[[ ! -e $download/bin/launched.txt ]] || fail "a changed game was started"
+holds_for 1 "a changed game was started" test ! -e "$download/bin/launched.txt"
 expect_picture launch-refused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill 584
 click start
 wait_until 30 "the changed game was not fetched again" cmp -s "$download/bin/game.exe" "$artifacts/game.exe"

@@ -36,7 +36,7 @@ close_main_window third
 if grep -a -q 'already running' "${program_trace[third]}"; then fail "the third instance was refused"; fi
 
 echo "-- the work folder's two levels exist under the temporary folder"
-work=$(windows_temp_folder)/QzLauncher_Live/zt_kr
+work=$(work_folder)
 [[ -d $work ]] || fail "no work folder at $work"
 
 echo "PASS"

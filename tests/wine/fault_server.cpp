@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     size_t logged = 0;
     while (serving) {
       LogNewRequests(server, log, &logged);
+      // The scripts poll the log every 100 ms or more.
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     LogNewRequests(server, log, &logged);

@@ -17,44 +17,17 @@ root=$WINEPREFIX/server
 publish_client "$root" "$2" bin/game.exe="$3" data/a.pak:16500000 data/b.pak:16000000 data/c.pak:15500000 \
   data/d.pak:15000000
 total=$(bytes_in "$root/Live/fullclient/data")
-download=$WINEPREFIX/drive_c/PLAX/download/zt_kr
+download=$(default_download_folder)
 start_content_server "$root" 1m
-xdotool mousemove 5 5
 
 # start_and_download NAME BYTES: the program opens, has its manifest, Start
 # is pressed, and BYTES more arrive.
-manifest_requests() { grep -c 'file.json' "$server_log" || true; }
-more_manifest_requests() { (($(manifest_requests) > $1)); }
 start_and_download() {
-  local requests before
-  requests=$(manifest_requests)
+  local before
   before=$(bytes_in "$download")
-  start_program "$1" "$product"
-  wait_main_window
-  wait_until 10 "no manifest fetched" more_manifest_requests "$requests"
-  sleep 0.5
+  open_program "$1" "$product"
   click start
   wait_until 30 "no $2 bytes arrived" holds_bytes "$download" $((before + $2))
-}
-
-# partial_files: "NAME SIZE" of each file on disk that is not whole.
-partial_files() {
-  while read -r name size; do
-    if ((size < $(stat -c %s "$root/Live/fullclient/data/$name"))); then echo "$name $size"; fi
-  done < <(file_sizes "$download")
-}
-
-# expect_resumed PARTIAL FROM-LINE: each file of PARTIAL was asked for from
-# its size on, in the server's log after line FROM-LINE, within 10 s (nginx
-# logs a request when it ends).
-logged_after() { tail -n +"$(($1 + 1))" "$server_log" | grep -q -x -F "$2"; }
-expect_resumed() {
-  local name size
-  while read -r name size; do
-    echo "   $name resumed from byte $size"
-    wait_until 10 "$name was not resumed from byte $size" \
-      logged_after "$2" "/Live/fullclient/data/$name 206 range=bytes=$size-"
-  done <<<"$1"
 }
 
 echo "-- Exit during a download asks; the download goes on behind the question and after Cancel"
@@ -72,24 +45,24 @@ echo "-- OK ends the program with exit code 1 and the partial files stay"
 click exit
 expect_box "tarvik-downloader..." "Are you really going to quit?" ok
 expect_exit first 1
-kept=$(partial_files)
+at_end=$(file_sizes "$download")
+kept=$(partial_files "$download" "$root")
 [[ -n $kept ]] || fail "no partial file was left"
 [[ $(bytes_in "$download") -lt $total ]] || fail "the client was complete already"
-sleep 0.5
-[[ $(partial_files) == "$kept" ]] || fail "the files changed after the program ended"
+holds_for 0.5 "the files changed after the program ended" sizes_are "$download" "$at_end"
 
 echo "-- the next run resumes them; then it is killed hard in the middle"
-requests=$(wc -l <"$server_log")
+requests=$(requests_logged)
 start_and_download second 1500000
 pid=$(program_linux_pid second) || fail "no process of the second run"
 kill -KILL "$pid"
-wait_until 10 "the killed program's probe did not end" bash -c "! kill -0 ${program_pid[second]} 2>/dev/null"
+wait_until 10 "the killed program's probe did not end" program_ended second
 expect_resumed "$kept" "$requests"
-kept=$(partial_files)
+kept=$(partial_files "$download" "$root")
 [[ -n $kept ]] || fail "the kill left no partial file"
 
 echo "-- started again, Start: the client completes byte-identical"
-requests=$(wc -l <"$server_log")
+requests=$(requests_logged)
 start_and_download third 1
 wait_until 60 "the download did not finish" holds_bytes "$download" "$total"
 expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584

@@ -3,17 +3,19 @@
 # system DLLs only (no MinGW runtime to ship beside it).
 #   program_file_test.sh DOWNLOADER.EXE OBJDUMP
 set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine_test_lib.sh"
 program=$1
 objdump=$2
 
 kind=$(file -b "$program")
-[[ $kind == "PE32 executable (GUI) Intel 80386"* ]] || { echo "FAIL: $kind"; exit 1; }
+[[ $kind == "PE32 executable (GUI) Intel 80386"* ]] || fail "$kind"
 
 system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|shell32|shlwapi|wininet|advapi32|comctl32|comdlg32|msvcrt|d2d1|dwrite|windowscodecs|uuid|ws2_32|bcrypt)\.dll$'
 imports=$("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
-[[ -n $imports ]] || { echo "FAIL: no imports found"; exit 1; }
+[[ -n $imports ]] || fail "no imports found"
 while read -r dll; do
-  [[ $dll =~ $system_dlls ]] || { echo "FAIL: imports $dll, which a bare Windows does not have"; exit 1; }
+  [[ $dll =~ $system_dlls ]] || fail "imports $dll, which a bare Windows does not have"
 done <<<"$imports"
 echo "$kind; imports: $(echo $imports)"
 echo PASS

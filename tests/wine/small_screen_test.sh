@@ -11,7 +11,5 @@ start_content_server "$WINEPREFIX/server"
 start_program main "$1"
 wait_main_window
 [[ $window_x == -20 && $window_y == 231 ]] || fail "window at ($window_x,$window_y) on a 600x800 screen"
-xdotool key Escape
-expect_box "tarvik-downloader..." "Are you really going to quit?" ok
-expect_exit main 1
+close_main_window main
 echo PASS

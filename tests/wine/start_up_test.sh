@@ -16,7 +16,7 @@ expect_box "" "cApp::CheckVersion :: version check error(-41)" ok
 expect_exit checked 0
 
 echo "-- the folder stored in version.txt is restored and its levels created"
-work=$(windows_temp_folder)/QzLauncher_Live/zt_kr
+work=$(work_folder)
 mkdir -p "$work"
 printf '201904221642\nc:\\games\\client\\' >"$work/version.txt"
 publish_client "$WINEPREFIX/server" "$3" game.exe:1000

@@ -1,5 +1,7 @@
 # Helpers for the tests that drive the Windows program inside a Wine session
-# (scripts/wine-run.sh --shell). Every wait has a time limit.
+# (scripts/wine-run.sh --shell), and for the repository's scripts that do the
+# same (the demo, the screenshot, the Wine benchmark). Every wait polls the
+# condition it means and has a time limit.
 
 fail() {
   echo "FAIL: $*" >&2
@@ -26,17 +28,58 @@ run_exit_commands() {
   for command in "${exit_commands[@]}"; do eval "$command" || true; done
 }
 
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s until it
-# succeeds; fails the test with WHAT after SECONDS.
-wait_until() {
-  local seconds=$1 what=$2 tries
-  shift 2
-  for ((tries = seconds * 10; tries > 0; tries--)); do
-    "$@" && return 0
+# poll SECONDS COMMAND...: polls COMMAND every 0.1 s until it succeeds, at
+# most SECONDS; fails (returns 1) when it never did.
+poll() {
+  local tries
+  for ((tries = $1 * 10; tries > 0; tries--)); do
+    "${@:2}" && return 0
     sleep 0.1
   done
-  fail "$what (waited $seconds s)"
+  return 1
 }
+
+# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds; fails
+# the test with WHAT after SECONDS.
+wait_until() { poll "$1" "${@:3}" || fail "$2 (waited $1 s)"; }
+
+# holds_for SECONDS WHAT COMMAND...: COMMAND keeps succeeding, polled every
+# 0.1 s from now until SECONDS (e.g. 0.5) have passed; fails the test with
+# WHAT the first time it does not. What must not happen can only be watched
+# for a while.
+holds_for() {
+  local what=$2 end
+  end=$(($(date +%s%3N) + $(awk -v s="$1" 'BEGIN { printf "%d", s * 1000 }')))
+  shift 2
+  while :; do
+    "$@" || fail "$what"
+    (($(date +%s%3N) < end)) || return 0
+    sleep 0.1
+  done
+}
+
+here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo_lib=$(cd "$here_lib/../.." && pwd)
+
+# ---- entering a session from a script of the repository ----
+# windows_session_environment TARGET...: builds those targets of the windows
+# preset and the probe, and exports what a script inside a Wine session of
+# that build needs, as CTest gives it to the tests. The caller then execs
+# scripts/wine-run.sh --shell with WINE_TEST_ARTIFACTS set.
+windows_session_environment() {
+  (cd "$repo_lib" && cmake --preset windows >/dev/null && cmake --build --preset windows --target "$@" winprobe >/dev/null)
+  export WINE_RUN_HOME=$repo_lib/build/windows/wine WINE_RUN_SCREEN=1280x1024x24
+  DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' "$repo_lib/build/windows/CMakeCache.txt")
+  export DOWNLOADER_HOST RESOURCE_SCRIPT=$repo_lib/resources/downloader.rc
+}
+
+# Inside a session (wine-run.sh names the probe): a fresh folder for the
+# test's pictures.
+if [[ -n ${WINE_RUN_PROBE:-} ]]; then
+  artifacts=${WINE_TEST_ARTIFACTS:-$(mktemp -d)}
+  rm -rf "$artifacts"
+  mkdir -p "$artifacts"
+fi
 
 # Windows form of a Linux path (Wine maps Z: to the root).
 windows_path() { echo "Z:$(realpath "$1" | tr '/' '\\')"; }
@@ -47,6 +90,21 @@ windows_temp_folder() {
   folder=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | grep -v /Public/ | head -n 1)
   [[ -n $folder ]] || fail "no temporary folder in the prefix"
   echo "$folder"
+}
+
+# The program's work folder (manifest, version.txt, transfer log) and its
+# default download folder.
+work_folder() { echo "$(windows_temp_folder)/QzLauncher_Live/zt_kr"; }
+default_download_folder() { echo "$WINEPREFIX/drive_c/PLAX/download/zt_kr"; }
+
+# watch_folder FOLDER FORMAT FILE: from now on, every file made in FOLDER
+# (inotifywait's FORMAT, e.g. '%e %f'), appended to FILE until the test ends.
+watch_folder() {
+  local ready
+  ready=$(mktemp)
+  inotifywait -m -e create -e moved_to --format "$2" "$1" >>"$3" 2>"$ready" &
+  at_exit "kill $!"
+  wait_until 10 "the watch on $1 did not start: $(cat "$ready")" grep -q -F 'Watches established' "$ready"
 }
 
 declare -A program_pid program_code_file program_trace program_exe
@@ -66,18 +124,42 @@ start_program() {
   program_exe[$name]=$exe
 }
 
+# program_running NAME, program_ended NAME: whether the probe that runs the
+# program is still there.
+program_running() { kill -0 "${program_pid[$1]}" 2>/dev/null; }
+program_ended() { ! program_running "$1"; }
+
 # expect_exit NAME CODE: waits (at most 60 s) for the program's end and
 # compares its full 32-bit exit code.
 expect_exit() {
-  local name=$1 expected=$2 waited=0
-  while kill -0 "${program_pid[$name]}" 2>/dev/null; do
-    ((waited++ < 600)) || fail "$name did not end"
-    sleep 0.1
-  done
+  local name=$1 expected=$2 code
+  wait_until 60 "$name did not end" program_ended "$name"
   wait "${program_pid[$name]}" || true
-  local code
   code=$(tr -d '\r\n' <"${program_code_file[$name]}")
   [[ $code == "$expected" ]] || fail "$name ended with exit code '$code', expected $expected"
+}
+
+# prefix_processes: "PID COMMAND" of each Linux process whose environment
+# names this session's prefix (its Windows programs and wineserver, and this
+# script's own processes), COMMAND being the first word of its command line.
+prefix_processes() {
+  local proc command
+  for proc in /proc/[0-9]*; do
+    grep -q -z -x -F "WINEPREFIX=$WINEPREFIX" "$proc/environ" 2>/dev/null || continue
+    IFS= read -r -d '' command <"$proc/cmdline" 2>/dev/null || [[ -n ${command:-} ]] || continue
+    echo "${proc#/proc/} $command"
+  done
+}
+
+# program_linux_pid NAME: the Linux process of the program started as NAME.
+program_linux_pid() {
+  local exe pid command
+  exe=$(windows_path "${program_exe[$1]}")
+  while read -r pid command; do
+    # Wine pads the program's name with blanks (read drops them).
+    [[ $command == "$exe" ]] && echo "$pid" && return 0
+  done < <(prefix_processes)
+  return 1
 }
 
 # expect_box CAPTION TEXT ok|cancel|none: a message box with that caption
@@ -98,15 +180,9 @@ close_main_window() {
 }
 
 
-# ---- the program's window, its content server and pictures of it ----
+# ---- the content: a published client, its server and the server's log ----
 # DOWNLOADER_HOST: the host:port the program's built-in URL names (the build's
 # DOWNLOADER_SERVER_HOST); tests that serve it hold a CTest resource lock.
-
-main_title='TARVIK full-client downloader'
-here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-artifacts=${WINE_TEST_ARTIFACTS:-$(mktemp -d)}
-rm -rf "$artifacts"
-mkdir -p "$artifacts"
 
 # start_content_server ROOT [RATE]: nginx serving ROOT at the program's server
 # host, RATE (e.g. 2m) limiting every transfer; each request's range goes to
@@ -139,12 +215,12 @@ CONF
   nginx -c "$server_dir/nginx.conf" -p "$server_dir" -e "$server_dir/error.log" &
   server_pid=$!
   at_exit stop_content_server
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && return 0
-    kill -0 "$server_pid" 2>/dev/null || fail "nginx did not start: $(cat "$server_dir/error.log")"
-    sleep 0.05
-  done
-  fail "nginx does not answer on $DOWNLOADER_HOST"
+  wait_until 10 "nginx does not answer on $DOWNLOADER_HOST" content_server_answers
+}
+
+content_server_answers() {
+  kill -0 "$server_pid" 2>/dev/null || fail "nginx did not start: $(cat "$server_dir/error.log")"
+  curl -s -o /dev/null "http://$DOWNLOADER_HOST/"
 }
 
 stop_content_server() {
@@ -152,6 +228,15 @@ stop_content_server() {
   kill "$server_pid" 2>/dev/null
   wait "$server_pid" 2>/dev/null || true
   server_pid=""
+}
+
+# write_manifest TOOL FOLDER OUTPUT [manifest-tool options]: manifest-tool's
+# manifest of FOLDER, with the URL the program's server publishes it at.
+write_manifest() {
+  local tool=$1 folder=$2 output=$3
+  shift 3
+  wine "$tool" write "$(windows_path "$folder")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" "$@" \
+    --output "$(windows_path "$(dirname "$output")")\\$(basename "$output")" >/dev/null
 }
 
 # publish_client ROOT MANIFEST_TOOL_EXE [--version N] SPEC...: files under
@@ -175,8 +260,7 @@ publish_client() {
       head -c "${file##*:}" /dev/urandom >"$data/$name"
     fi
   done
-  wine "$tool" write "$(windows_path "$data")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" \
-    "${version[@]}" --output "$(windows_path "$root/Live/fullclient/json")\\file.json" >/dev/null ||
+  write_manifest "$tool" "$data" "$root/Live/fullclient/json/file.json" "${version[@]}" ||
     fail "manifest-tool refused the client"
 }
 
@@ -184,6 +268,43 @@ publish_client() {
 # byte for byte.
 same_client() {
   diff -r -q "$2/Live/fullclient/data" "$1" >/dev/null || fail "the client in $1 differs: $(diff -r -q "$2/Live/fullclient/data" "$1" | head -n 3)"
+}
+
+# partial_files FOLDER ROOT: "NAME SIZE" of each file in the downloaded
+# FOLDER that is shorter than its published copy under ROOT.
+partial_files() {
+  local name size
+  while read -r name size; do
+    if ((size < $(stat -c %s "$2/Live/fullclient/data/$name"))); then echo "$name $size"; fi
+  done < <(file_sizes "$1")
+}
+
+# The server's log ($server_log) has a line a request; nginx writes it when
+# the request has been answered.
+requests_logged() { wc -l <"$server_log"; }
+
+# logged LINE [AFTER]: the server's log has exactly LINE, after its first
+# AFTER lines (default 0).
+logged() { tail -n +"$((${2:-0} + 1))" "$server_log" | grep -q -x -F "$1"; }
+
+# manifest_requests: how often the server has been asked for the manifest.
+manifest_requests() { grep -c 'file.json' "$server_log" || true; }
+more_manifest_requests() { (($(manifest_requests) > $1)); }
+
+# wait_manifest_request [BEFORE]: the server is asked for the manifest more
+# than BEFORE (default 0) times, within 20 s.
+wait_manifest_request() { wait_until 20 "no manifest fetched" more_manifest_requests "${1:-0}"; }
+
+# expect_resumed PARTIAL AFTER: each file of PARTIAL ("NAME SIZE" lines) was
+# asked for from its size on and answered with its rest, in the server's log
+# after line AFTER, within 10 s.
+expect_resumed() {
+  local name size
+  while read -r name size; do
+    echo "   $name resumed from byte $size"
+    wait_until 10 "$name was not resumed from byte $size" \
+      logged "/Live/fullclient/data/$name 206 range=bytes=$size-" "$2"
+  done <<<"$1"
 }
 
 # ---- our fault-injecting server (fault-server.exe) on the program's port ----
@@ -217,6 +338,10 @@ stop_fault_server() {
   fault_pid=""
 }
 
+
+# ---- the program's window and pictures of it ----
+main_title='TARVIK full-client downloader'
+
 # wait_main_window: sets window_id, window_x and window_y.
 wait_main_window() {
   window_id=$(timeout 30 xdotool search --sync --name "^$main_title\$" 2>/dev/null | head -n 1)
@@ -232,14 +357,15 @@ read_window_place() {
   window_size=$(sed -n 's/.*Width: *//p' <<<"$info")x$(sed -n 's/.*Height: *//p' <<<"$info")
 }
 
-# shoot FILE: the main window's picture.
-shoot() { timeout 10 import -window root -crop "640x380+$window_x+$window_y" +repage "$1" || fail "no screenshot"; }
+# window_at X Y: the main window's upper-left corner is at (X, Y).
+window_at() { read_window_place && [[ $window_x == "$1" && $window_y == "$2" ]]; }
 
-# point X Y: the pointer to (X, Y) of the main window, and a moment for the
-# program to see it.
-point() {
-  xdotool mousemove $((window_x + $1)) $((window_y + $2))
-  sleep 0.3
+# shoot FILE [WIDTH HEIGHT X Y]: the main window's picture, or the part of it
+# at (X, Y) of the window.
+shoot() {
+  local width=${2:-640} height=${3:-380} x=${4:-0} y=${5:-0}
+  timeout 10 import -window root -crop "${width}x$height+$((window_x + x))+$((window_y + y))" +repage "$1" ||
+    fail "no screenshot"
 }
 
 # expect_picture NAME [picture_check options]: the window as a player sees it,
@@ -257,18 +383,84 @@ expect_picture() {
     fail "the window does not look as expected ($artifacts/$name.png)"
 }
 
-# ---- driving a download ----
-work_folder() { echo "$(windows_temp_folder)/QzLauncher_Live/zt_kr"; }
-
-# click BUTTON: a click on the centre of folder, launch, start, pause or
-# exit; then the pointer rests on the background, so no button stays Over.
-declare -A button_x=([folder]=64 [launch]=347 [start]=425 [pause]=503 [exit]=581)
-click() {
-  point "${button_x[$1]}" 350
-  xdotool click 1
-  point 300 150
+# shows_client_size: the panel's "Total Size" no longer shows the zero it
+# starts with. It starts as "000.0 MBytes", like "Transfered" before a
+# download; both stand over the same flat backdrop, so the same text gives the
+# same pixels (82 columns: the panel ends there).
+shows_client_size() {
+  shoot "$artifacts/panel.png" 590 19 32 287
+  [[ $(convert "$artifacts/panel.png" -crop 82x19+357+0 +repage rgb:- | md5sum) != \
+     $(convert "$artifacts/panel.png" -crop 82x19+508+0 +repage rgb:- | md5sum) ]]
 }
 
+# wait_client_size: the program has loaded the download information: the
+# panel shows the client's size (before a Start).
+wait_client_size() { wait_until 20 "the panel does not show the client's size" shows_client_size; }
+
+# open_program NAME EXE: starts EXE as NAME, the pointer parked away from its
+# window; returns once the window shows the client's size, which it has asked
+# the server for.
+open_program() {
+  local requests
+  requests=$(manifest_requests)
+  xdotool mousemove 5 5
+  start_program "$1" "$2"
+  wait_main_window
+  wait_manifest_request "$requests"
+  wait_client_size
+}
+
+# The buttons: their left edges (all 70x30 at y 335) and the names of their
+# images in art/buttons; a state is N normal, O over, D down or X disabled.
+declare -A button_left=([folder]=29 [launch]=312 [start]=390 [pause]=468 [exit]=546)
+declare -A button_art=([folder]=folder [launch]=play [start]=start [pause]=pause [exit]=exit)
+declare -A state_art=([N]=normal [O]=over [D]=down [X]=disabled)
+button_x() { echo $((button_left[$1] + 35)); }
+
+# button_shows NAME STATE: the button shows its image for STATE (Wine decodes
+# the artwork within a level or two of ImageMagick; the four images of a
+# button differ in most of their pixels by far more).
+button_shows() {
+  local image differing
+  image=$(dirname "$RESOURCE_SCRIPT")/art/buttons/${button_art[$1]}-${state_art[$2]}.jpg
+  shoot "$artifacts/button.png" 70 30 "${button_left[$1]}" 335
+  differing=$(compare -metric AE -fuzz 5% "$artifacts/button.png" "$image" null: 2>&1 || true)
+  [[ $differing == 0 ]]
+}
+
+# move_pointer X Y: the pointer to (X, Y) of the main window.
+move_pointer() { xdotool mousemove $((window_x + $1)) $((window_y + $2)); }
+
+# point_at BUTTON: the pointer on the centre of an enabled BUTTON, once the
+# program has seen it there (the button shows Over).
+point_at() {
+  move_pointer "$(button_x "$1")" 350
+  wait_until 10 "$1 does not show Over under the pointer" button_shows "$1" O
+}
+
+# click BUTTON: a click on the centre of folder, launch, start, pause or
+# exit; then the pointer goes to rest on the background, so that no button
+# stays Over (the pictures that follow are polled for).
+click() {
+  point_at "$1"
+  xdotool click 1
+  move_pointer 300 150
+}
+
+# bar_fill SHOT: the progress bar's filled width in pixels in a screenshot.
+bar_fill() { /usr/bin/python3 "$here_lib/picture_check.py" "$1" "$RESOURCE_SCRIPT" --measure-fill; }
+
+# watch_bar SECONDS FILE: from now on, in the background, the bar's fill
+# every few milliseconds, one "SECONDS FILL" line each, into FILE; sets
+# watch_pid. It returns once the first line is there.
+watch_bar() {
+  /usr/bin/python3 "$here_lib/picture_check.py" --watch-fill "$window_x" "$window_y" "$1" >"$2" &
+  watch_pid=$!
+  wait_until 10 "the bar's watch did not start" test -s "$2"
+}
+
+
+# ---- the files of a download ----
 # bytes_in FOLDER: the bytes of the files under FOLDER (0 when absent).
 bytes_in() {
   [[ -d $1 ]] || { echo 0; return; }
@@ -281,26 +473,8 @@ holds_bytes() { (($(bytes_in "$1") >= $2)); }
 # file_sizes FOLDER: "NAME SIZE" of each file under FOLDER, sorted.
 file_sizes() { (cd "$1" && find . -type f -printf '%P %s\n' | sort); }
 
-# program_linux_pid NAME: the Linux process of the program started as NAME.
-program_linux_pid() {
-  local exe=${program_exe[$1]} proc
-  exe="Z:$(realpath "$exe" | tr '/' '\\')"
-  for proc in /proc/[0-9]*; do
-    # Wine pads the program's name with blanks.
-    [[ $(tr '\0' '\n' 2>/dev/null <"$proc/cmdline" | head -n 1 | sed 's/ *$//') == "$exe" ]] || continue
-    tr '\0' '\n' 2>/dev/null <"$proc/environ" | grep -q -x -F "WINEPREFIX=$WINEPREFIX" || continue
-    basename "$proc"
-    return 0
-  done
-  return 1
-}
+# sizes_are FOLDER SIZES: FOLDER's files are as file_sizes listed them.
+sizes_are() { [[ $(file_sizes "$1") == "$2" ]]; }
 
-# bar_fill SHOT: the progress bar's filled width in pixels in a screenshot.
-bar_fill() { /usr/bin/python3 "$here_lib/picture_check.py" "$1" "$RESOURCE_SCRIPT" --measure-fill; }
-
-# watch_bar SECONDS FILE: from now on, in the background, the bar's fill
-# every few milliseconds, one "SECONDS FILL" line each, into FILE.
-watch_bar() {
-  /usr/bin/python3 "$here_lib/picture_check.py" --watch-fill "$window_x" "$window_y" "$1" >"$2" &
-  watch_pid=$!
-}
+# has_size FILE BYTES: FILE exists and has exactly BYTES.
+has_size() { [[ $(stat -c %s "$1" 2>/dev/null) == "$2" ]]; }

@@ -1,11 +1,10 @@
 // client-fetch: downloads a published client the way the downloader does,
 // without its window: the manifest from the server's base URL, then every
 // file with the download manager, four transfers at a time, resuming what is
-// on disk. It prints the figures the window's panel shows, every 333 ms.
-// Operators use it to prove a publication end to end; the demo uses it to
-// show the engine at work.
+// on disk. It prints the figures the window's panel shows, computed and
+// formatted as the panel does, every 333 ms. Operators use it to prove a
+// publication end to end; the demo uses it to show the engine at work.
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,13 +12,15 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/download_control.h"
 #include "app/folders.h"
-#include "app/main_window_link.h"
+#include "download/download_host.h"
 #include "download/downloaders.h"
+#include "download/main_window_link.h"
 #include "download/manager.h"
 #include "platform/message_box.h"
+#include "platform/out_of_memory.h"
 #include "platform/system.h"
+#include "ui/figures.h"
 
 namespace {
 
@@ -30,95 +31,142 @@ const char kUsage[] =
     "  a second call resumes it. Exit codes: 0 complete, 1 not complete (stopped, or files missing:\n"
     "  the first few are named), 2 usage error.\n";
 
-constexpr double kMiB = 1048576.0;
+// The panel's tick.
+constexpr uint32_t kFiguresPeriodMs = 333;
 
-// Boxes become lines on stderr: nobody is there to press OK.
-int PrintBox(const char* text, const char* caption, unsigned) {
-  std::fprintf(stderr, "[%s] %s\n", caption, text);
+// Boxes become lines on stderr: nobody is there to press OK. The caption is
+// the program's title, which client-fetch has none of.
+int PrintBox(const char* text, unsigned) {
+  std::fprintf(stderr, "[] %s\n", text);
   return platform::kIdOk;
 }
 
-// The panel's figures, from the manager's counters.
+// A drawn text of the figures, which are ASCII, as a narrow one.
+template <int capacity>
+std::string Narrow(const WideChar (&text)[capacity]) {
+  std::string narrow;
+  for (int i = 0; i < capacity && text[i]; ++i) narrow += static_cast<char>(text[i]);
+  return narrow;
+}
+
+// The panel's and the progress bar's figures, from the manager's counters.
 void PrintFigures(const cMgrDownloader& manager, const char* label) {
   const int64_t total = manager.totalSize;
   if (total == 0) return;
   const int64_t progress = manager.progressSize;
-  const uint32_t seconds = (platform::TickCount() - manager.startTick) / 1000;
-  const float speed = seconds ? static_cast<float>(static_cast<double>(manager.receivedSize)) / seconds : 0.0f;
-  const float rate = static_cast<float>(progress * 100.0 / total);
-  std::printf("%s %6.2f%%  %10.1f of %.1f MBytes  %8.3f MiB/Sec  elapsed %02u:%02u:%02u\n", label, rate,
-              progress / kMiB, total / kMiB, speed / kMiB, seconds / 3600, (seconds / 60) % 60, seconds % 60);
+  const TransferFigures figures =
+      ComputeTransferFigures(total, progress, manager.receivedSize, platform::TickCount() - manager.startTick);
+  WideChar rate[kRateTextCapacity];
+  WideChar received[kFigureTextCapacity];
+  WideChar size[kFigureTextCapacity];
+  WideChar speed[kFigureTextCapacity];
+  WideChar elapsed[kFigureTextCapacity];
+  WideChar remaining[kFigureTextCapacity];
+  FormatRateText(figures.rate, rate);
+  FormatSizeText(progress, received);
+  FormatSizeText(total, size);
+  FormatSpeedText(figures.bytesPerSecond * static_cast<float>(1.0 / kBytesPerMiB), speed);
+  FormatTimeText(figures.elapsedSeconds, elapsed);
+  FormatTimeText(figures.remainingSeconds, remaining);
+  std::printf("%s %7s  %s of %s  %s  elapsed %s  remaining %s\n", label, Narrow(rate).c_str(),
+              Narrow(received).c_str(), Narrow(size).c_str(), Narrow(speed).c_str(), Narrow(elapsed).c_str(),
+              Narrow(remaining).c_str());
   std::fflush(stdout);
 }
 
-// Stands in for the main window at the end of a run.
-class cConsoleWindow : public cMainWindowLink {
+// The engine's host: client-fetch's own folders (in an application object
+// of its own), boxes on stderr, the console for a window.
+class cConsoleHost final : public cDownloadHost {
  public:
+  explicit cConsoleHost(cApp& app) : app_(app) {}
+  int NotifyUser(const char* text, unsigned flags) override { return PrintBox(text, flags); }
+  const char* WorkFolder() override { return app_.workFolder; }
+  const char* ResourceFolder() override { return app_.resourceFolder; }
+  const char* DownloadFolder() override { return app_.downloadFolder; }
+  cMainWindowLink* MainWindow() override { return window_; }
+  void SetLaunchTarget(const char* name, const char*) override {
+    if (std::strlen(name) < sizeof app_.executableName) {
+      std::snprintf(app_.executableName, sizeof app_.executableName, "%s", name);
+    }
+  }
+  void SetWindow(cMainWindowLink* window) { window_ = window; }
+
+ private:
+  cApp& app_;
+  cMainWindowLink* window_ = nullptr;
+};
+
+// Stands in for the main window at the end of a run.
+class cConsoleWindow final : public cMainWindowLink {
+ public:
+  cConsoleWindow(const cMgrDownloader& manager, const cApp& app) : manager_(manager), app_(app) {}
   void* WindowHandle() override { return nullptr; }
   void RequestRepaint() override {}
-  void ShowFinalFigures() override { PrintFigures(*theApp->downloadManager, "final   "); }
+  void ShowFinalFigures() override { PrintFigures(manager_, "final   "); }
   void ShowDownloadFinished() override {
-    std::printf("complete; launch target: %s\n", theApp->executableName[0] ? theApp->executableName : "(none)");
+    std::printf("complete; launch target: %s\n", app_.executableName[0] ? app_.executableName : "(none)");
   }
   // The files that did not arrive, a few by name: the boxes above say why.
   void ShowDownloadIncomplete(int missingFiles, const char*) override {
-    const cMgrDownloader& manager = *theApp->downloadManager;
     std::printf("not complete: %d file%s missing\n", missingFiles, missingFiles == 1 ? "" : "s");
     int named = 0;
-    for (const char* name; (name = manager.MissingFile(named)) != nullptr; ++named) std::printf("  %s\n", name);
+    for (const char* name; (name = manager_.MissingFile(named)) != nullptr; ++named) std::printf("  %s\n", name);
     if (missingFiles > named) std::printf("  and %d more\n", missingFiles - named);
     std::fflush(stdout);
   }
+
+ private:
+  const cMgrDownloader& manager_;
+  const cApp& app_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::ExitWhenOutOfMemory(PrintBox);
   if (argc != 3 && !(argc == 5 && std::strcmp(argv[3], "--stop-after") == 0)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   const std::string baseUrl = argv[1];
   const uint32_t stopAfterMs = argc == 5 ? static_cast<uint32_t>(std::atoi(argv[4])) * 1000u : 0;
-  platform::SetMessageBoxHandler(PrintBox);
 
-  theApp = new cApp{};
-  PrepareFolders(*theApp);
-  theApp->resourceFolder = theApp->workFolder;
+  cApp app{};
+  PrepareFolders(app);
+  app.resourceFolder = app.workFolder;
   std::error_code error;
   std::filesystem::create_directories(argv[2], error);
   const std::string downloadFolder = std::filesystem::absolute(argv[2], error).string();
-  std::snprintf(theApp->downloadFolder, sizeof theApp->downloadFolder, "%s", downloadFolder.c_str());
-  std::snprintf(theApp->serverBaseUrl, sizeof theApp->serverBaseUrl, "%s", baseUrl.c_str());
+  std::snprintf(app.downloadFolder, sizeof app.downloadFolder, "%s", downloadFolder.c_str());
+  cConsoleHost host(app);
 
-  platform::SetCurrentFolder(theApp->resourceFolder);
+  platform::SetCurrentFolder(app.resourceFolder);
   const std::string manifestUrl = baseUrl + "file.json";
   {
-    cResDownloader fetch;
+    cResDownloader fetch(host);
     if (fetch.DownloadResource(manifestUrl.c_str(), "file.json") == 0) {
       std::fprintf(stderr, "client-fetch: cannot fetch %s\n", manifestUrl.c_str());
       return 1;
     }
   }
-  std::printf("manifest: %s -> %sfile.json\ndownload folder: %s\n", manifestUrl.c_str(), theApp->workFolder,
-              theApp->downloadFolder);
+  std::printf("manifest: %s -> %sfile.json\ndownload folder: %s\n", manifestUrl.c_str(), app.workFolder,
+              app.downloadFolder);
 
-  cConsoleWindow window;
-  SetMainWindowLink(&window);
-  StartDownloadManager();
+  cMgrDownloader manager(host);
+  cConsoleWindow window(manager, app);
+  host.SetWindow(&window);
+  manager.Start();
   const uint32_t start = platform::TickCount();
-  while (theApp->downloadManager->running) {
-    platform::SleepMs(333);
-    PrintFigures(*theApp->downloadManager, "progress");
+  while (manager.running) {
+    platform::SleepMs(kFiguresPeriodMs);
+    PrintFigures(manager, "progress");
     if (stopAfterMs && platform::TickCount() - start >= stopAfterMs) {
       std::printf("stopping, as Pause does\n");
       break;
     }
   }
-  const bool completed = theApp->downloadManager->completed == 1;
-  StopDownloadManager();
-  SetMainWindowLink(nullptr);
-  delete theApp;
-  theApp = nullptr;
+  const bool completed = manager.completed == 1;
+  manager.Stop();
+  host.SetWindow(nullptr);
   return completed ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/out_of_memory.h"
 #include "tools/manifest/checker.h"
 #include "tools/manifest/writer.h"
 
@@ -27,6 +28,12 @@ const char kUsageText[] =
     "      Reports every problem the downloader would meet with the manifest FILE, and the\n"
     "      launch target it would pick. With --folder, also compares it with the files there.\n"
     "exit codes: 0 fine, 1 refused or problems found, 2 usage error\n";
+
+// A failed allocation is told on stderr, like the tool's other failures.
+int PrintOutOfMemory(const char* text, unsigned) {
+  std::fprintf(stderr, "manifest-tool: %s\n", text);
+  return 0;
+}
 
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "manifest-tool: %s\n", problem);
@@ -103,6 +110,7 @@ int Check(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::ExitWhenOutOfMemory(PrintOutOfMemory);
   if (argc < 2) return Usage(nullptr);
   const std::string command = argv[1];
   if (command == "write") return Write(argc, argv);

@@ -1,7 +1,8 @@
 #pragma once
-// What the shell and the download engine may ask of the main window. The
-// main window registers itself here while its system window exists; code
-// that is not window code reaches it only through this link, from any thread.
+// What the download engine and the shell may ask of the main window: the
+// engine's way up to the window, from any thread. The engine learns the
+// link from its host (download/download_host.h); the application keeps the
+// main window's, registered while its system window exists (app/app.h).
 
 class cMainWindowLink {
  public:
@@ -25,8 +26,3 @@ class cMainWindowLink {
  protected:
   ~cMainWindowLink() = default;
 };
-
-void SetMainWindowLink(cMainWindowLink* link);
-
-// The main window, or null when it has no system window.
-cMainWindowLink* MainWindowLink();
