@@ -114,6 +114,9 @@ run_downloader() {
   # Until the last byte is on disk, the working set every 50 ms (which is
   # also how closely the end is timed).
   until holds_bytes "$download" "$total"; do
+    # A program that ended (or a click that missed) never brings the bytes.
+    kill -0 "$pid" 2>/dev/null || fail "downloader.exe ended before the client was on disk"
+    (($(date +%s) - ${start%.*} < 600)) || fail "the client was not on disk after 10 minutes"
     read -r rss anon < <(awk '/^VmRSS/ { r = $2 } /^RssAnon/ { a = $2 } END { print r, a }' "/proc/$pid/status")
     ((rss > rss_peak)) && rss_peak=$rss
     ((anon > anon_peak)) && anon_peak=$anon
