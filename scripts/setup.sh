@@ -46,7 +46,24 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
-apt-get update -qq
+# A mirror caught mid-sync answers one index with the wrong size for a while:
+# try again a few times, then go on with what was read, since the install
+# itself says clearly if a package is really out of reach.
+# If one still fails (seen: the security archive's i386 index), install the
+# release's own versions: the amd64 and i386 halves of a library must match,
+# and the security index of only one architecture would split them.
+install_options=()
+for attempt in 1 2 3 4 5; do
+  apt-get update -qq && break
+  if ((attempt == 5)); then
+    . /etc/os-release
+    echo "setup: apt-get update failed five times; installing ${VERSION_CODENAME}'s own versions" >&2
+    install_options=(-o "APT::Default-Release=${VERSION_CODENAME}")
+    break
+  fi
+  echo "setup: apt-get update failed (attempt $attempt), trying again in 15 s" >&2
+  sleep 15
+done
 # Packages must not start services here (nginx would take port 80): the
 # project starts its own servers on loopback ports when it needs them.
 policy=/usr/sbin/policy-rc.d
@@ -57,7 +74,7 @@ if [[ ! -e $policy ]]; then
   own_policy=1
 fi
 status=0
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || status=$?
+apt-get install -y -qq --no-install-recommends "${install_options[@]}" "${missing[@]}" >/dev/null || status=$?
 ((own_policy)) && rm -f "$policy"
 ((status == 0)) || { echo "setup: apt-get install failed ($status)" >&2; exit "$status"; }
 echo "setup: done"
