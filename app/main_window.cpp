@@ -13,6 +13,7 @@
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
+#include "ui/dpi.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
 
@@ -38,6 +39,9 @@ cWinMain::cWinMain(cJson* ux)
       uxDocument(ux),
       totalSizeMissing(false),
       row(CommandRow::kReady),
+      skinWidth(0),
+      skinHeight(0),
+      lastRunIncomplete(false),
       folderTextColor(0),
       folderTextAlpha(0) {
   // Every window of the program reaches the application through this one.
@@ -66,6 +70,7 @@ int64_t cWinMain::ClientSize() { return totalSize; }
 bool cWinMain::ClientSizeMissing() { return totalSizeMissing; }
 
 void cWinMain::StartDownload() {
+  lastRunIncomplete = false;
   ShowRow(NextRow(row, RowEvent::kStart));
   progressBar.SetRate(0);
   infoPanel.StartTicking();
@@ -101,6 +106,8 @@ bool cWinMain::ReadTransfer(TransferCounters* counters) {
   return true;
 }
 
+void cWinMain::ShowTaskbarRate(int rate) { taskbarButton.Show(TaskbarProgressOf(row, lastRunIncomplete, rate)); }
+
 void* cWinMain::WindowHandle() { return hwnd; }
 
 void cWinMain::RequestRepaint() { Invalidate(); }
@@ -133,11 +140,20 @@ void cWinMain::ShowRow(CommandRow newRow) {
   pauseButton.SetState(states.pause);
   cancelButton.SetState(states.cancel);
   folderButton.SetState(states.folder);
+  ShowTaskbarRate(progressBar.rate);
 }
 
 void cWinMain::OnCreate() {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  // The DPI of the display the window opens on, for it and its children.
+  const int windowDpi = WindowDpi(hwnd);
+  for (cWindow* window : {static_cast<cWindow*>(this), static_cast<cWindow*>(&launchButton),
+                          static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&pauseButton),
+                          static_cast<cWindow*>(&cancelButton), static_cast<cWindow*>(&folderButton),
+                          static_cast<cWindow*>(&progressBar), static_cast<cWindow*>(&infoPanel)}) {
+    window->SetDpi(windowDpi);
+  }
   PrepareDeviceResources();
   if (!device.background) {
     // Without its image the window would have no size: nobody could see or
@@ -146,9 +162,12 @@ void cWinMain::OnCreate() {
     PostQuitMessage(-1);
     return;
   }
-  const D2D1_SIZE_U size = device.background->GetPixelSize();
-  width = static_cast<int>(size.width);
-  height = static_cast<int>(size.height);
+  // The skin's size, in the display's pixels.
+  const D2D1_SIZE_F size = device.background->GetSize();
+  skinWidth = size.width;
+  skinHeight = size.height;
+  width = ToPixels(skinWidth);
+  height = ToPixels(skinHeight);
   // A tenth of the free height below the centre.
   x = (screenWidth - width) / 2;
   y = (screenHeight - height) / 2 + (screenHeight - height) / 20;
@@ -214,9 +233,9 @@ void cWinMain::DropDeviceResources() { device = {}; }
 
 void cWinMain::Draw(ID2D1RenderTarget* target, const RectF&) {
   // No clearing: the image covers the whole window.
-  const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
+  const D2D1_RECT_F whole = D2D1::RectF(0, 0, skinWidth, skinHeight);
   if (device.background) {
-    target->DrawBitmap(device.background.Get(), whole, 0.99f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
+    DrawImage(target, device.background.Get(), whole, 0.99f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, &whole);
   }
   if (folderTextFormat && device.folderTextBrush) {
     DrawWholeText(target, theApp->downloadFolderWide, folderTextFormat.Get(), folderTextRect,
@@ -231,6 +250,29 @@ void cWinMain::InvalidateChildren() {
                          static_cast<cWindow*>(&infoPanel)}) {
     child->Invalidate();
   }
+}
+
+void cWinMain::OnDpiChanged(int newDpi, const RECT& suggested) {
+  for (cWindow* window : {static_cast<cWindow*>(this), static_cast<cWindow*>(&launchButton),
+                          static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&pauseButton),
+                          static_cast<cWindow*>(&cancelButton), static_cast<cWindow*>(&folderButton),
+                          static_cast<cWindow*>(&progressBar), static_cast<cWindow*>(&infoPanel)}) {
+    window->SetDpi(newDpi);
+  }
+  width = ToPixels(skinWidth);
+  height = ToPixels(skinHeight);
+  x = suggested.left;
+  y = suggested.top;
+  SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (cButton* button : {static_cast<cButton*>(&folderButton), static_cast<cButton*>(&launchButton),
+                          static_cast<cButton*>(&startButton), static_cast<cButton*>(&pauseButton),
+                          static_cast<cButton*>(&cancelButton)}) {
+    button->Place();
+  }
+  progressBar.Place();
+  infoPanel.Place();
+  Invalidate();  // the children follow the main window's paint
 }
 
 void cWinMain::Refresh() {
@@ -255,6 +297,7 @@ void cWinMain::OnDownloadIncomplete(int missingFiles, std::unique_ptr<char[]> fi
   // The manager's thread has ended or is about to: it is stopped and deleted
   // here, so the panel's figures stay as they are, as after Pause.
   StopDownloadManager();
+  lastRunIncomplete = true;
   ShowRow(NextRow(row, RowEvent::kIncomplete));
   char text[512];
   std::snprintf(text, sizeof text,
@@ -293,6 +336,12 @@ void cWinMain::OnClose() {
 }
 
 LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == cTaskbarButton::CreatedMessage()) {
+    // There is a taskbar, and the window's button is on it.
+    taskbarButton.OnCreated(hwnd);
+    ShowTaskbarRate(progressBar.rate);
+    return 0;
+  }
   switch (message) {
     case WM_CREATE:
       SetMainWindowLink(this);
@@ -310,6 +359,9 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       return HTCAPTION;  // the whole window drags it
     case WM_TIMER:
       Refresh();
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case kDownloadFinishedMessage:
       OnDownloadFinished();

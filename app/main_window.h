@@ -17,6 +17,7 @@
 #include "ui/command_row.h"
 #include "ui/panel.h"
 #include "ui/progress_bar.h"
+#include "ui/taskbar_button.h"
 #include "ui/window.h"
 
 class cJson;
@@ -55,6 +56,7 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   void CloseAfterLaunch() override;
   void ChangeDownloadFolder(const char* path) override;
   bool ReadTransfer(TransferCounters* counters) override;
+  void ShowTaskbarRate(int rate) override;
 
   // The engine's link to the window, from any thread.
   void* WindowHandle() override;
@@ -95,11 +97,20 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
 
   // The children are painted over the parent's drawing after each paint.
   void InvalidateChildren();
+  // The window moved to a display of `newDpi`: everything takes the new
+  // scale, and the window the system's `suggested` place and size.
+  void OnDpiChanged(int newDpi, const RECT& suggested);
   void Refresh();
   void OnDownloadFinished();
   void OnDownloadIncomplete(int missingFiles, std::unique_ptr<char[]> firstMissing);
 
   DeviceResources device;
+  // The background's size in device-independent pixels: the skin's layout,
+  // which `width` and `height` are at the window's DPI.
+  float skinWidth, skinHeight;
+  cTaskbarButton taskbarButton;
+  // The last run ended with files missing (the taskbar shows the error).
+  bool lastRunIncomplete;
   int32_t folderTextColor;
   float folderTextAlpha;
 };

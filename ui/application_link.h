@@ -51,6 +51,9 @@ class cApplicationLink {
   virtual bool ReadTransfer(TransferCounters* counters) = 0;
   // Brings the manifest and shows the client's size (the panel's first tick).
   virtual void LoadDownloadInfo() = 0;
+  // The progress bar shows `rate` (hundredths of a percent): the taskbar
+  // button's progress follows it.
+  virtual void ShowTaskbarRate(int rate) = 0;
 
  protected:
   ~cApplicationLink() = default;

@@ -18,7 +18,7 @@ cButton::cButton(int firstImageResource) : state(Normal), resourceBase(firstImag
 bool cButton::LoadConfig(cJson& ux, const char* key) { return ReadButtonSkin(ux, key, &x, &y); }
 
 void cButton::CreateButtonWindow() {
-  if (CreateSystemWindow(WS_CHILD | WS_TABSTOP, x, y, 20, 20)) {
+  if (CreateSystemWindow(WS_CHILD | WS_TABSTOP, ToPixels(x), ToPixels(y), ToPixels(20), ToPixels(20))) {
     ShowWindow(hwnd, SW_HIDE);
     UpdateWindow(hwnd);
   }
@@ -41,7 +41,9 @@ bool cButton::ReadyToDraw() { return device.images[0] != nullptr; }
 
 void cButton::Draw(ID2D1RenderTarget* target, const RectF&) {
   if (ID2D1Bitmap* image = device.images[state].Get()) {
-    target->DrawBitmap(image, nullptr, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
+    // The image's own size, in device-independent pixels, at the origin.
+    const D2D1_SIZE_F size = image->GetSize();
+    DrawImage(target, image, D2D1::RectF(0, 0, size.width, size.height), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
   }
 }
 
@@ -51,7 +53,11 @@ void cButton::OnCreate() {
   const D2D1_SIZE_F size = device.images[0]->GetSize();
   width = static_cast<int>(size.width);
   height = static_cast<int>(size.height);
-  SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_SHOWWINDOW);
+  Place();
+}
+
+void cButton::Place() {
+  if (hwnd) SetWindowPos(hwnd, nullptr, ToPixels(x), ToPixels(y), ToPixels(width), ToPixels(height), SWP_SHOWWINDOW);
 }
 
 void cButton::Handle(ButtonEvent event, LPARAM lParam) {

@@ -23,6 +23,9 @@ class cButton : public cWindow {
   // WM_CREATE then sizes to its image. Hidden, updated, then shown.
   void CreateButtonWindow();
 
+  // Puts the window at (x, y) with the size of its Normal image, at its DPI.
+  void Place();
+
   // Enabling sets Normal, disabling Disabled; both repaint.
   void SetState(ButtonState newState);
 

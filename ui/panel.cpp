@@ -58,7 +58,7 @@ bool cWinDownloadInfo::CreatePanel(cJson& ux, cProgressBar* bar) {
   y = 287;
   width = 590;
   height = 20;
-  if (CreateSystemWindow(WS_CHILD | WS_TABSTOP, x, y, width, height)) {
+  if (CreateSystemWindow(WS_CHILD | WS_TABSTOP, ToPixels(x), ToPixels(y), ToPixels(width), ToPixels(height))) {
     ShowWindow(hwnd, SW_HIDE);
     UpdateWindow(hwnd);
   }
@@ -66,6 +66,10 @@ bool cWinDownloadInfo::CreatePanel(cJson& ux, cProgressBar* bar) {
   progressBar = bar;
   StartTicking();
   return true;
+}
+
+void cWinDownloadInfo::Place() {
+  if (hwnd) SetWindowPos(hwnd, nullptr, ToPixels(x), ToPixels(y), ToPixels(width), ToPixels(height), SWP_NOZORDER);
 }
 
 void cWinDownloadInfo::StartTicking() {
@@ -126,8 +130,8 @@ void cWinDownloadInfo::OnTick() {
 
 void cWinDownloadInfo::DrawStaticParts(ID2D1RenderTarget* target) {
   if (device.background) {
-    target->DrawBitmap(device.background.Get(), kBackdropDestination, 1.0f,
-                       D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, kBackdropSource);
+    DrawImage(target, device.background.Get(), kBackdropDestination, 1.0f,
+              D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, &kBackdropSource);
   }
   if (!textFormat || !device.tagBrush) return;
   for (int i = 0; i < kPanelItemCount; ++i) {
@@ -153,8 +157,9 @@ void cWinDownloadInfo::Draw(ID2D1RenderTarget* target, const RectF& part) {
   target->PushAxisAlignedClip(ToD2D(part), D2D1_ANTIALIAS_MODE_ALIASED);
   if (!device.staticLayer && device.background) device.staticLayer = MakeStaticLayer(target);
   if (device.staticLayer) {
+    // The layer has the target's DPI: copied whole, its pixels land 1:1.
     const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
-    target->DrawBitmap(device.staticLayer.Get(), whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
+    target->DrawBitmap(device.staticLayer.Get(), &whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
   } else {
     DrawStaticParts(target);
   }

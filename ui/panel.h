@@ -30,6 +30,8 @@ class cWinDownloadInfo : public cPanel {
   // window), feeding `bar`, and starts its timer. False, with no window and
   // no timer, when a member is missing.
   bool CreatePanel(cJson& ux, cProgressBar* bar);
+  // At its place in the main window, at its DPI.
+  void Place();
   // One refresh of the figures.
   void OnTick();
   // Shows `text` as the value of `item` (a PanelItem): only where the old

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "ui/application_link.h"
 #include "ui/areas.h"
 #include "ui/skin.h"
 
@@ -53,7 +54,7 @@ void cProgressBar::PlaceTexts() {
 void cProgressBar::CreateBarWindow() {
   width = barWidth;
   height = barHeight;
-  if (CreateSystemWindow(WS_CHILD, x, y, barWidth, barHeight)) {
+  if (CreateSystemWindow(WS_CHILD, ToPixels(x), ToPixels(y), ToPixels(barWidth), ToPixels(barHeight))) {
     ShowWindow(hwnd, SW_HIDE);
     UpdateWindow(hwnd);
   }
@@ -61,8 +62,15 @@ void cProgressBar::CreateBarWindow() {
   if (hwnd) ShowWindow(hwnd, SW_SHOW);
 }
 
+void cProgressBar::Place() {
+  if (hwnd) {
+    SetWindowPos(hwnd, nullptr, ToPixels(x), ToPixels(y), ToPixels(barWidth), ToPixels(barHeight), SWP_SHOWWINDOW);
+  }
+}
+
 void cProgressBar::SetRate(int newRate) {
   if (newRate == rate) return;
+  if (application) application->ShowTaskbarRate(newRate);
   if (drawRateText) {
     FormatRateText(newRate, rateText);
     Invalidate(placedRate.Place(rateText, textFormat.Get(), rateRect));
@@ -114,7 +122,7 @@ LRESULT cProgressBar::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       PrepareDeviceResources();
-      SetWindowPos(hwnd, nullptr, x, y, barWidth, barHeight, SWP_SHOWWINDOW);
+      Place();
       return 0;
     case WM_PAINT:
       Paint();

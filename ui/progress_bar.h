@@ -26,6 +26,10 @@ class cProgressBar : public cWindow {
   // updated, its fill set, then shown.
   void CreateBarWindow();
 
+  // At (x, y), barWidth by barHeight, at its DPI; shown.
+  void Place();
+
+  // A new rate also goes to the taskbar button, through the application.
   void SetRate(int newRate);
   void SetSpeed(float newSpeed);
   // The speed (in MiB per second) and the rate of `figures`.

@@ -1,8 +1,12 @@
 #include "ui/window.h"
 
+#include <d2d1_1.h>
+
 #include "platform/message_box.h"
+#include "resources/resource_ids.h"
 #include "ui/application_link.h"
 #include "ui/areas.h"
+#include "ui/scale.h"
 
 D2D1_COLOR_F ColorFromRgb(int32_t rgb, float alpha) {
   return D2D1::ColorF(static_cast<float>((rgb >> 16) & 255) / 255.0f, static_cast<float>((rgb >> 8) & 255) / 255.0f,
@@ -29,6 +33,7 @@ cWindow::cWindow()
       y(0),
       width(0),
       height(0),
+      dpi(kSkinDpi),
       application(nullptr),
       deviceResourcesMade(false) {}
 
@@ -49,12 +54,13 @@ HWND cWindow::CreateSystemWindow(DWORD style, int left, int top, int windowWidth
 ID2D1DCRenderTarget* cWindow::GetRenderTarget() {
   cWindowSession* session = cWindowSession::Current();
   if (!renderTarget && session && session->DrawingFactory()) {
-    // A DC target needs its pixel format spelled out. 96 DPI keeps one
-    // device-independent pixel to one pixel: the skin's geometry is in
-    // pixels, and the program leaves any scaling to the system.
+    // A DC target needs its pixel format spelled out. At the window's DPI
+    // the skin's device-independent pixels become the display's pixels: one
+    // to one at 96 DPI.
+    const float targetDpi = static_cast<float>(dpi);
     const D2D1_RENDER_TARGET_PROPERTIES properties = D2D1::RenderTargetProperties(
-        D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE), 96.0f,
-        96.0f);
+        D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE),
+        targetDpi, targetDpi);
     session->DrawingFactory()->CreateDCRenderTarget(&properties, renderTarget.GetAddressOf());
   }
   return renderTarget.Get();
@@ -64,10 +70,15 @@ void cWindow::Invalidate() {
   if (hwnd) InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-ComPtr<ID2D1Bitmap> cWindow::MakeBitmap(IWICBitmapSource* image) {
+ComPtr<ID2D1Bitmap> cWindow::MakeBitmap(IWICBitmapSource* image, int imageScale) {
   ID2D1RenderTarget* target = GetRenderTarget();
   ComPtr<ID2D1Bitmap> bitmap;
-  if (!image || !target || FAILED(target->CreateBitmapFromWicBitmap(image, nullptr, bitmap.GetAddressOf()))) {
+  // An image of the set at twice the size carries twice the DPI: its size
+  // in device-independent pixels is the skin's either way.
+  const float imageDpi = static_cast<float>(kSkinDpi * imageScale);
+  const D2D1_BITMAP_PROPERTIES properties = D2D1::BitmapProperties(
+      D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), imageDpi, imageDpi);
+  if (!image || !target || FAILED(target->CreateBitmapFromWicBitmap(image, &properties, bitmap.GetAddressOf()))) {
     return nullptr;
   }
   return bitmap;
@@ -76,18 +87,58 @@ ComPtr<ID2D1Bitmap> cWindow::MakeBitmap(IWICBitmapSource* image) {
 ComPtr<ID2D1Bitmap> cWindow::LoadBitmapFromResource(int id) {
   cWindowSession* session = cWindowSession::Current();
   if (!session) return nullptr;
+  if (ImageScaleFor(dpi) == 2) {
+    if (ComPtr<IWICBitmapSource> large = session->DecodeImage(id + RESOURCE_DOUBLE_SIZE)) {
+      return MakeBitmap(large.Get(), 2);
+    }
+  }
   ComPtr<IWICBitmapSource> image = session->DecodeImage(id);
-  return MakeBitmap(image.Get());
+  return MakeBitmap(image.Get(), 1);
 }
 
 ComPtr<ID2D1Bitmap> cWindow::LoadBackgroundBitmap() {
   cWindowSession* session = cWindowSession::Current();
-  return session ? MakeBitmap(session->Background()) : nullptr;
+  if (!session) return nullptr;
+  if (ImageScaleFor(dpi) == 2) {
+    if (IWICBitmapSource* large = session->Background(2)) return MakeBitmap(large, 2);
+  }
+  return MakeBitmap(session->Background(1), 1);
 }
+
+void cWindow::DrawImage(ID2D1RenderTarget* target, ID2D1Bitmap* image, const D2D1_RECT_F& destination, float opacity,
+                        D2D1_BITMAP_INTERPOLATION_MODE exactMode, const D2D1_RECT_F* source) {
+  const D2D1_SIZE_F dips = image->GetSize();
+  const D2D1_SIZE_U pixels = image->GetPixelSize();
+  const float sourceWidth = source ? source->right - source->left : dips.width;
+  const float drawnPixels = (destination.right - destination.left) * static_cast<float>(dpi) / kSkinDpi;
+  const float imagePixels = sourceWidth * static_cast<float>(pixels.width) / dips.width;
+  if (drawnPixels == imagePixels) {
+    target->DrawBitmap(image, &destination, opacity, exactMode, source);
+    return;
+  }
+  ComPtr<ID2D1DeviceContext> context;
+  if (SUCCEEDED(target->QueryInterface(IID_PPV_ARGS(context.GetAddressOf())))) {
+    context->DrawBitmap(image, &destination, opacity, D2D1_INTERPOLATION_MODE_HIGH_QUALITY_CUBIC, source, nullptr);
+  } else {
+    target->DrawBitmap(image, &destination, opacity, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, source);
+  }
+}
+
+void cWindow::SetDpi(int newDpi) {
+  if (newDpi == dpi) return;
+  dpi = newDpi;
+  if (renderTarget) renderTarget->SetDpi(static_cast<float>(dpi), static_cast<float>(dpi));
+  // The images of the other set, and what was drawn from them.
+  DropDeviceResources();
+  deviceResourcesMade = false;
+}
+
+int cWindow::ToPixels(float dips) const { return ScaledPixels(dips, dpi); }
 
 void cWindow::Invalidate(const RectF& part) {
   if (!hwnd || IsEmpty(part)) return;
-  const RectF whole = WholePixels(part);
+  const float scale = static_cast<float>(dpi) / kSkinDpi;
+  const RectF whole = WholePixels({part.left * scale, part.top * scale, part.right * scale, part.bottom * scale});
   const RECT pixels = {static_cast<LONG>(whole.left), static_cast<LONG>(whole.top), static_cast<LONG>(whole.right),
                        static_cast<LONG>(whole.bottom)};
   InvalidateRect(hwnd, &pixels, FALSE);
@@ -141,7 +192,9 @@ void cWindow::Paint() {
   GetClientRect(hwnd, &client);
   if (target && SUCCEEDED(target->BindDC(paint.hdc, &client))) {
     target->BeginDraw();
-    Draw(target, ToRectF(paint.rcPaint));
+    const RectF painted = ToRectF(paint.rcPaint);
+    const float scale = static_cast<float>(dpi) / kSkinDpi;
+    Draw(target, {painted.left / scale, painted.top / scale, painted.right / scale, painted.bottom / scale});
     FinishDraw(target->EndDraw());
   }
   EndPaint(hwnd, &paint);

@@ -19,6 +19,14 @@
 // window, dropped by one assignment when the target is lost, made again at
 // the next paint.
 //
+// Display scale: every window draws in the skin's device-independent
+// pixels; its render target is set to the window's DPI, so Direct2D and
+// DirectWrite turn them into the display's pixels (texts at their real
+// size), and its images come from the set made for that DPI (ui/scale.h),
+// each bitmap carrying the DPI that gives it the skin's size. What the
+// system measures (window places and sizes, a paint's rectangle,
+// invalidation) is in pixels and converted here.
+//
 // Everything here runs on the user-interface thread.
 
 #include <windows.h>
@@ -61,10 +69,13 @@ class cWindow {
   ID2D1DCRenderTarget* GetRenderTarget();
   // A repaint of the whole window without erasing; nothing without a window.
   void Invalidate();
-  // A repaint of the whole pixels `part` touches; nothing for an empty part.
+  // A repaint of the whole pixels `part` (in device-independent pixels)
+  // touches; nothing for an empty part.
   void Invalidate(const RectF& part);
-  // Embedded JPEG resource `id` as a bitmap of this window's render target;
-  // null when the resource is missing or does not decode.
+  // Embedded JPEG resource `id`, of the image set for this window's DPI
+  // (the skin's size where there is no larger one), as a bitmap of this
+  // window's render target whose size in device-independent pixels is the
+  // skin's; null when the resource is missing or does not decode.
   ComPtr<ID2D1Bitmap> LoadBitmapFromResource(int id);
   // The same of the background, which the session decodes only once.
   ComPtr<ID2D1Bitmap> LoadBackgroundBitmap();
@@ -83,12 +94,30 @@ class cWindow {
   // reported in the "error" box and the window stays as it is.
   void FinishDraw(HRESULT endDrawResult);
 
+  // Draws `image` into `destination` (device-independent pixels): with
+  // `exactMode` where that is the image's own size in pixels (nothing to
+  // interpolate), otherwise with the best interpolation the system has
+  // (high-quality cubic where Direct2D 1.1 is there, else linear).
+  void DrawImage(ID2D1RenderTarget* target, ID2D1Bitmap* image, const D2D1_RECT_F& destination, float opacity,
+                 D2D1_BITMAP_INTERPOLATION_MODE exactMode, const D2D1_RECT_F* source = nullptr);
+
+  // The DPI the window draws at; a child takes its parent's. A change
+  // sets the render target's and has the device resources made again at
+  // the next paint, for the images of the new set.
+  void SetDpi(int newDpi);
+  // Device-independent pixels of the skin in this window's pixels.
+  int ToPixels(float dips) const;
+
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND hwnd;
   HWND parentHwnd;
+  // A child's place and size in its parent, in the skin's device-independent
+  // pixels (its system window's are ToPixels of them); the main window's on
+  // the screen, in pixels.
   int x, y;
   int width, height;
+  int dpi;
   // The application, as the main window hands it to itself and to its
   // children before their system windows exist; null in a window of no
   // application (a failed paint is then reported to nobody).
@@ -123,8 +152,9 @@ class cWindow {
   virtual void Draw(ID2D1RenderTarget* target, const RectF& part) = 0;
 
  private:
-  // A bitmap of this window's render target with the pixels of `image`.
-  ComPtr<ID2D1Bitmap> MakeBitmap(IWICBitmapSource* image);
+  // A bitmap of this window's render target with the pixels of `image`, an
+  // image of the set at `imageScale` times the skin's size.
+  ComPtr<ID2D1Bitmap> MakeBitmap(IWICBitmapSource* image, int imageScale);
 
   ComPtr<ID2D1DCRenderTarget> renderTarget;
   bool deviceResourcesMade;

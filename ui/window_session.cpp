@@ -61,14 +61,15 @@ ComPtr<IWICBitmapSource> cWindowSession::DecodeImage(int id) {
   return converter;
 }
 
-IWICBitmapSource* cWindowSession::Background() {
-  if (!background_) {
+IWICBitmapSource* cWindowSession::Background(int imageScale) {
+  ComPtr<IWICBitmap>& background = backgrounds_[imageScale == 2 ? 1 : 0];
+  if (!background) {
     // Decoded into memory once: each window's bitmap is then a copy of these
     // pixels, made again only when its render target is lost.
-    ComPtr<IWICBitmapSource> decoded = DecodeImage(RESOURCE_BACKGROUND);
+    ComPtr<IWICBitmapSource> decoded = DecodeImage(imageScale == 2 ? RESOURCE_BACKGROUND_2X : RESOURCE_BACKGROUND);
     if (decoded) {
-      imagingFactory_->CreateBitmapFromSource(decoded.Get(), WICBitmapCacheOnLoad, background_.GetAddressOf());
+      imagingFactory_->CreateBitmapFromSource(decoded.Get(), WICBitmapCacheOnLoad, background.GetAddressOf());
     }
   }
-  return background_.Get();
+  return background.Get();
 }

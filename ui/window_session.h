@@ -38,14 +38,15 @@ class cWindowSession {
   // Embedded JPEG resource `id` decoded into the pixel format Direct2D
   // takes (32bppPBGRA); null when the resource is missing or does not decode.
   ComPtr<IWICBitmapSource> DecodeImage(int id);
-  // The background (RESOURCE_BACKGROUND), decoded at its first use and kept;
-  // null, and tried again at the next call, when it does not decode.
-  IWICBitmapSource* Background();
+  // The background of the image set at `imageScale` (1: RESOURCE_BACKGROUND,
+  // 2: RESOURCE_BACKGROUND_2X), decoded at its first use and kept; null, and
+  // tried again at the next call, when it does not decode.
+  IWICBitmapSource* Background(int imageScale);
 
  private:
   HINSTANCE instance_;
   ComPtr<ID2D1Factory> drawingFactory_;
   ComPtr<IDWriteFactory> textFactory_;
   ComPtr<IWICImagingFactory> imagingFactory_;
-  ComPtr<IWICBitmap> background_;
+  ComPtr<IWICBitmap> backgrounds_[2];  // by image scale - 1
 };

@@ -2,7 +2,9 @@
 """Judges a screenshot of the main window (640x380, taken from outside) against
 the artwork the program embeds: the background everywhere the children do not
 cover, each button's image for its state, the progress bar's margin, fill and
-texts, the folder text in its box and the panel over its backdrop.
+texts, the folder text in its box and the panel over its backdrop. On a scaled
+display (--scale) the window and every place are that many times the skin's,
+and the expected pixels are the larger artwork's, brought to that size.
 
   picture_check.py SHOT.png RESOURCE_SCRIPT [options]
     --buttons launch=D,start=N,pause=D,cancel=N,folder=N   N normal, O over, D down, X disabled
@@ -13,6 +15,11 @@ texts, the folder text in its box and the panel over its backdrop.
     screen can be read (every ~15 ms), for that long
     --folder-text yes|no   whether the folder text is drawn (default yes)
     --panel yes|no         whether the panel is there (default yes)
+    --scale 1|1.5|2        the display's DPI / 96 (default 1): above 1 the
+                           artwork made at twice the size is expected; at a
+                           scale it does not match pixel for pixel, each part
+                           is judged by its mean difference (interpolation
+                           moves every edge a little)
 
 Prints what it found and exits 1 when a check fails. Expected pixels are
 decoded here with Pillow; the program decodes with Wine's imaging component,
@@ -36,6 +43,11 @@ FOLDER_BOX = (128, 343, 301, 362)
 PANEL = (32, 287, 590, 20)
 BACKGROUND_TOLERANCE = 4
 IMAGE_TOLERANCE = 2
+# The large artwork's ids: each skin-sized id plus this (resource_ids.h).
+DOUBLE_SIZE = 1000
+# At a scale the large artwork is not drawn 1:1 at: the mean difference
+# allowed over each part (an image of the wrong state is off by far more).
+MEAN_TOLERANCE = 3.0
 
 failures = []
 
@@ -117,6 +129,7 @@ def main():
     parser.add_argument("--measure-fill", action="store_true")
     parser.add_argument("--folder-text", default="yes")
     parser.add_argument("--panel", default="yes")
+    parser.add_argument("--scale", type=float, default=1.0)
     args = parser.parse_args()
 
     shot_image = Image.open(args.shot).convert("RGB")
@@ -124,6 +137,8 @@ def main():
         print(fill_width(shot_image.load()))
         return 0
     files = resources(args.script)
+    if args.scale != 1:
+        return check_scaled(shot_image, files, args)
     check(shot_image.size == (640, 380), "the window is 640x380 (%dx%d)" % shot_image.size)
     shot = shot_image.load()
     background = Image.open(files[102]).convert("RGB").load()
@@ -184,6 +199,97 @@ def main():
                     for x in range(width)]
         labels = sum(1 for d in backdrop if d > 60)
         check(labels >= 300, "the panel draws its labels and values over its backdrop (%d text pixels)" % labels)
+        quiet = sum(1 for d in backdrop if d <= BACKGROUND_TOLERANCE)
+        check(quiet >= len(backdrop) * 0.6, "the rest of the panel is its backdrop (%d of %d pixels)" %
+              (quiet, len(backdrop)))
+
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    return 0
+
+
+def px(dips, scale):
+    """Skin units in the display's pixels, as the program rounds them."""
+    value = dips * scale
+    return int(value + 0.5) if value >= 0 else -int(-value + 0.5)
+
+
+def check_scaled(shot_image, files, args):
+    """The same checks on a scaled window: the places scaled, the larger
+    artwork brought to the drawn size, each part judged exactly where it is
+    drawn 1:1 (a scale of 2) and by its mean difference otherwise."""
+    s = args.scale
+    exact = s == 2
+    size = (px(640, s), px(380, s))
+    check(shot_image.size == size, "the window is %dx%d (%dx%d)" % (size + shot_image.size))
+    if shot_image.size != size:
+        return 1
+    shot = shot_image.load()
+
+    def art(resource, width, height):
+        image = Image.open(files[resource + DOUBLE_SIZE]).convert("RGB")
+        return image if image.size == (width, height) else image.resize((width, height), Image.BICUBIC)
+
+    background = art(102, *size).load()
+    states = dict(item.split("=") for item in args.buttons.split(","))
+
+    def judged(differences, tolerance):
+        differences = list(differences)
+        if exact:
+            return max(differences), max(differences) <= tolerance
+        mean = sum(differences) / len(differences)
+        return mean, mean <= MEAN_TOLERANCE
+
+    def box(left, top, width, height):
+        return (px(left, s), px(top, s), px(width, s), px(height, s))
+
+    buttons = {name: box(left, 335, 70, 30) for name, (left, _) in BUTTONS.items()}
+    bar, panel = box(*BAR), box(*PANEL)
+    folder = box(FOLDER_BOX[0], FOLDER_BOX[1], FOLDER_BOX[2] - FOLDER_BOX[0], FOLDER_BOX[3] - FOLDER_BOX[1])
+    children = list(buttons.values()) + [bar] + ([panel] if args.panel == "yes" else [])
+    # An interpolated edge reaches a pixel past each child's place.
+    margin = 0 if exact else 1
+    grown = [(l - margin, t - margin, w + 2 * margin, h + 2 * margin) for l, t, w, h in children + [folder]]
+    value, ok = judged((diff(shot[x, y], background[x, y]) for y in range(size[1]) for x in range(size[0])
+                        if not any(inside(x, y, rect) for rect in grown)), BACKGROUND_TOLERANCE)
+    check(ok, "the background shows around the children (%s difference %.1f)" % ("largest" if exact else "mean", value))
+
+    for name, (left, top, width, height) in buttons.items():
+        resource = BUTTONS[name][1] + STATE_INDEX[states[name]]
+        image = art(resource, width, height).load()
+        value, ok = judged((diff(shot[left + x, top + y], image[x, y]) for y in range(height) for x in range(width)),
+                           IMAGE_TOLERANCE)
+        check(ok, "%s shows image %d at (%d, %d) (difference %.1f)" % (name, resource + DOUBLE_SIZE, left, top, value))
+
+    left, top, width, height = bar
+    # The bar's top row lies under the panel's last one.
+    inside_bar = [(x, y) for x in range(width) for y in range(px(1, s), height)]
+    off = sum(1 for x, y in inside_bar if diff(shot[left + x, top + y], BAR_BG) > 1)
+    rate = sum(1 for x, y in inside_bar if inside(x, y, box(263, 3, 60, 14)) and diff(shot[left + x, top + y], BAR_BG) > 60)
+    speed = sum(1 for x, y in inside_bar if inside(x, y, box(486, 3, 95, 14)) and diff(shot[left + x, top + y], BAR_BG) > 60)
+    texts = [(x, y) for x, y in inside_bar if inside(x, y, box(263, 3, 60, 14)) or inside(x, y, box(486, 3, 95, 14))]
+    text_off = sum(1 for x, y in texts if diff(shot[left + x, top + y], BAR_BG) > 1)
+    check(off == text_off, "the empty bar is its background outside its texts (%d other pixels)" % (off - text_off))
+    check(rate >= 20 * s * s and speed >= 40 * s * s,
+          "the rate and speed texts are drawn inside the bar (%d and %d text pixels)" % (rate, speed))
+
+    left, top, width, height = folder
+    text_pixels = sum(1 for y in range(top, top + height) for x in range(left, left + width)
+                      if diff(shot[x, y], background[x, y]) > 60)
+    if args.folder_text == "yes":
+        check(text_pixels >= 50 * s * s, "the folder text is drawn in its box (%d text pixels)" % text_pixels)
+    else:
+        check(text_pixels == 0, "no folder text is drawn (%d text pixels)" % text_pixels)
+
+    if args.panel == "yes":
+        left, top, width, height = panel
+        # The backdrop: the background three skin pixels up and left.
+        dx, dy = left - px(3, s), top - px(3, s)
+        backdrop = [diff(shot[left + x, top + y], background[dx + x, dy + y]) for y in range(height)
+                    for x in range(width)]
+        labels = sum(1 for d in backdrop if d > 60)
+        check(labels >= 300 * s * s, "the panel draws its labels and values over its backdrop (%d text pixels)" % labels)
         quiet = sum(1 for d in backdrop if d <= BACKGROUND_TOLERANCE)
         check(quiet >= len(backdrop) * 0.6, "the rest of the panel is its backdrop (%d of %d pixels)" %
               (quiet, len(backdrop)))

@@ -360,10 +360,14 @@ read_window_place() {
 # window_at X Y: the main window's upper-left corner is at (X, Y).
 window_at() { read_window_place && [[ $window_x == "$1" && $window_y == "$2" ]]; }
 
+# skin_px N: N pixels of the skin (640x380) in the main window's pixels, as
+# the program rounds them: the same at 96 DPI, scaled on a scaled display.
+skin_px() { echo $((($1 * ${window_size%x*} * 2 / 640 + 1) / 2)); }
+
 # shoot FILE [WIDTH HEIGHT X Y]: the main window's picture, or the part of it
 # at (X, Y) of the window.
 shoot() {
-  local width=${2:-640} height=${3:-380} x=${4:-0} y=${5:-0}
+  local width=${2:-${window_size%x*}} height=${3:-${window_size#*x}} x=${4:-0} y=${5:-0}
   timeout 10 import -window root -crop "${width}x$height+$((window_x + x))+$((window_y + y))" +repage "$1" ||
     fail "no screenshot"
 }
@@ -386,11 +390,13 @@ expect_picture() {
 # shows_client_size: the panel's "Total Size" no longer shows the zero it
 # starts with. It starts as "000.0 MBytes", like "Transfered" before a
 # download; both stand over the same flat backdrop, so the same text gives the
-# same pixels (82 columns: the panel ends there).
+# same pixels (82 columns: the panel ends there). On a display scaled by a
+# fraction the two fall on different parts of a pixel and differ anyway: the
+# wait is then only the manifest request's before it.
 shows_client_size() {
-  shoot "$artifacts/panel.png" 590 19 32 287
-  [[ $(convert "$artifacts/panel.png" -crop 82x19+357+0 +repage rgb:- | md5sum) != \
-     $(convert "$artifacts/panel.png" -crop 82x19+508+0 +repage rgb:- | md5sum) ]]
+  shoot "$artifacts/panel.png" "$(skin_px 590)" "$(skin_px 19)" "$(skin_px 32)" "$(skin_px 287)"
+  [[ $(convert "$artifacts/panel.png" -crop "$(skin_px 82)x$(skin_px 19)+$(skin_px 357)+0" +repage rgb:- | md5sum) != \
+     $(convert "$artifacts/panel.png" -crop "$(skin_px 82)x$(skin_px 19)+$(skin_px 508)+0" +repage rgb:- | md5sum) ]]
 }
 
 # wait_client_size: the program has loaded the download information: the
