@@ -137,6 +137,24 @@ def bevel(mask, blur, depth):
     return light, shade
 
 
+def scaled_box(left, top, right, bottom, k):
+    """The pixels [left..right] x [top..bottom] of the skin (inclusive, as
+    ImageDraw takes them) in an image k times its size."""
+    return [left * k, top * k, right * k + k - 1, bottom * k + k - 1]
+
+
+def hline(d, x0, x1, y, fill, k):
+    """A one-pixel row of the skin from x0 to x1 (inclusive): k rows at k times the size."""
+    for row in range(k):
+        d.line([x0 * k, y * k + row, x1 * k + k - 1, y * k + row], fill=fill)
+
+
+def vline(d, x, y0, y1, fill, k):
+    """A one-pixel column of the skin from y0 to y1 (inclusive): k columns at k times the size."""
+    for column in range(k):
+        d.line([x * k + column, y0 * k, x * k + column, y1 * k + k - 1], fill=fill)
+
+
 def vertical_gradient(size, stops):
     """An RGB image whose rows follow the colour ramp stops (t from 0 at top to 1 at bottom)."""
     w, h = size

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Builds the program's artwork: the background (resource 102), the twenty
-button images (134-153) and the icon (101). Run with Debian's Python and
-Pillow (package python3-pil):
+button images (134-153) and the icon (101), and the same images at twice the
+size for displays above 96 DPI (in 2x/: resources 1102 and 1134-1153). Run
+with Debian's Python and Pillow (package python3-pil):
 
     /usr/bin/python3 resources/art/make_art.py [--preview DIR]
 
@@ -29,8 +30,25 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 RESOURCES = os.path.dirname(HERE)
 
 
-def button_path(name, state):
-    return os.path.join(HERE, "buttons", f"{name}-{state}.jpg")
+def button_path(folder, name, state):
+    return os.path.join(folder, "buttons", f"{name}-{state}.jpg")
+
+
+def write_set(folder, k):
+    """The background and the buttons at k times the skin's size into folder;
+    returns them, after checking that the flat strip decodes to its colour."""
+    back = background.build(k)
+    os.makedirs(os.path.join(folder, "buttons"), exist_ok=True)
+    artlib.write_jpeg(back, os.path.join(folder, "background.jpg"))
+    images = buttons.build(back, k)
+    for (name, state), image in images.items():
+        artlib.write_jpeg(image, button_path(folder, name, state))
+    decoded = artlib.decoded_jpeg(back)
+    fx0, fy0, fx1, fy1 = layout.FLAT_BOX
+    colours = decoded.crop((fx0 * k, fy0 * k, fx1 * k, fy1 * k)).getcolors()
+    if colours is None or len(colours) != 1 or colours[0][1] != palette.DECK:
+        sys.exit(f"make_art: the flat strip at {k}x does not decode to {palette.DECK}: {colours and colours[:4]}")
+    return decoded, images
 
 
 def main():
@@ -38,20 +56,10 @@ def main():
     parser.add_argument("--preview", metavar="DIR", help="also write preview pictures here")
     args = parser.parse_args()
 
-    back = background.build()
-    artlib.write_jpeg(back, os.path.join(HERE, "background.jpg"))
-    os.makedirs(os.path.join(HERE, "buttons"), exist_ok=True)
-    images = buttons.build(back)
-    for (name, state), image in images.items():
-        artlib.write_jpeg(image, button_path(name, state))
+    decoded, images = write_set(HERE, 1)
+    write_set(os.path.join(HERE, "2x"), 2)
     with open(os.path.join(RESOURCES, "icon.ico"), "wb") as f:
         f.write(icon.ico_bytes(icon.build()))
-
-    decoded = artlib.decoded_jpeg(back)
-    fx0, fy0, fx1, fy1 = layout.FLAT_BOX
-    colours = decoded.crop((fx0, fy0, fx1, fy1)).getcolors()
-    if colours is None or len(colours) != 1 or colours[0][1] != palette.DECK:
-        sys.exit(f"make_art: the flat strip does not decode to {palette.DECK}: {colours and colours[:4]}")
     print("deck colour #%02X%02X%02X" % palette.DECK)
 
     if args.preview:

@@ -266,9 +266,12 @@ def check_scaled(shot_image, files, args):
     # The bar's top row lies under the panel's last one.
     inside_bar = [(x, y) for x in range(width) for y in range(px(1, s), height)]
     off = sum(1 for x, y in inside_bar if diff(shot[left + x, top + y], BAR_BG) > 1)
-    rate = sum(1 for x, y in inside_bar if inside(x, y, box(263, 3, 60, 14)) and diff(shot[left + x, top + y], BAR_BG) > 60)
-    speed = sum(1 for x, y in inside_bar if inside(x, y, box(486, 3, 95, 14)) and diff(shot[left + x, top + y], BAR_BG) > 60)
-    texts = [(x, y) for x, y in inside_bar if inside(x, y, box(263, 3, 60, 14)) or inside(x, y, box(486, 3, 95, 14))]
+    rate_box, speed_box = box(263, 3, 60, 14), box(486, 3, 95, 14)
+    rate = sum(1 for x, y in inside_bar if inside(x, y, rate_box) and diff(shot[left + x, top + y], BAR_BG) > 60)
+    speed = sum(1 for x, y in inside_bar if inside(x, y, speed_box) and diff(shot[left + x, top + y], BAR_BG) > 60)
+    texts = [(x, y) for x, y in inside_bar
+             if any(inside(x, y, (l - margin, t - margin, w + 2 * margin, h + 2 * margin))
+                    for l, t, w, h in (rate_box, speed_box))]
     text_off = sum(1 for x, y in texts if diff(shot[left + x, top + y], BAR_BG) > 1)
     check(off == text_off, "the empty bar is its background outside its texts (%d other pixels)" % (off - text_off))
     check(rate >= 20 * s * s and speed >= 40 * s * s,

@@ -342,6 +342,13 @@ stop_fault_server() {
 # ---- the program's window and pictures of it ----
 main_title='TARVIK full-client downloader'
 
+# set_prefix_dpi DPI: the display scale of the session's prefix (96 is 100 %),
+# which each program reads as it starts.
+set_prefix_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+    fail "cannot set the prefix's LogPixels to $1"
+}
+
 # wait_main_window: sets window_id, window_x and window_y.
 wait_main_window() {
   window_id=$(timeout 30 xdotool search --sync --name "^$main_title\$" 2>/dev/null | head -n 1)
