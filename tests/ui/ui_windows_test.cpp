@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,9 +17,11 @@
 
 #include "app/main_window.h"
 #include "json/json.h"
+#include "resources/resource_ids.h"
 #include "tests/app/app_fixture.h"
 #include "ui/buttons.h"
 #include "ui/command_row.h"
+#include "ui/dpi.h"
 #include "ui/ole_session.h"
 #include "ui/owned_task_memory.h"
 #include "ui/window.h"
@@ -222,6 +226,63 @@ TEST_F(RepaintTest, OpensOnTheReadyRowAndRepaintsALostDeviceAsBefore) {
     ASSERT_FALSE(after.empty());
     EXPECT_TRUE(after == before[i]) << Differences(after, before[i], windows[i]->width);
   }
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// Moved to a display of 192 DPI (WM_DPICHANGED): the window takes the
+// system's rectangle and its children their places at twice the skin's; the
+// background shows the larger image 1:1, and a changed value still repaints
+// only its part, with the pixels of a whole repaint.
+TEST_F(RepaintTest, ADpiChangeScalesTheWindowAndItsChildren) {
+  RECT suggested = {0, 0, 1280, 760};
+  SendMessageA(main->hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  PaintPending();
+  RECT placed;
+  GetWindowRect(main->hwnd, &placed);
+  EXPECT_TRUE(EqualRect(&placed, &suggested)) << placed.left << "," << placed.top << " " << placed.right << "," << placed.bottom;
+  struct {
+    cWindow* window;
+    RECT expected;  // in the main window, in pixels
+  } children[] = {
+      {&main->cancelButton, {1092, 670, 1232, 730}},
+      {&main->folderButton, {58, 670, 198, 730}},
+      {&main->progressBar, {60, 612, 1232, 648}},
+      {&main->infoPanel, {64, 574, 1244, 614}},
+  };
+  for (const auto& child : children) {
+    RECT rect;
+    GetWindowRect(child.window->hwnd, &rect);
+    MapWindowPoints(nullptr, main->hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_TRUE(EqualRect(&rect, &child.expected)) << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
+  }
+
+  // The sky's top 200 rows: no child covers them (drawn at 99 %: a few levels).
+  ComPtr<IWICBitmapSource> large = session->DecodeImage(RESOURCE_BACKGROUND_2X);
+  ASSERT_NE(large, nullptr);
+  std::vector<uint32_t> expected(1280 * 200);
+  const WICRect rows = {0, 0, 1280, 200};
+  ASSERT_HRESULT_SUCCEEDED(large->CopyPixels(&rows, 1280 * 4, static_cast<UINT>(expected.size() * 4),
+                                             reinterpret_cast<BYTE*>(expected.data())));
+  const std::vector<uint32_t> shown = Pixels(main->hwnd);
+  ASSERT_EQ(shown.size(), 1280u * 760u);
+  int worst = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int difference = static_cast<int>((shown[i] >> shift) & 255) - static_cast<int>((expected[i] >> shift) & 255);
+      worst = std::max(worst, std::abs(difference));
+    }
+  }
+  EXPECT_LE(worst, 4);
+
+  cWinDownloadInfo& panel = main->infoPanel;
+  panel.ShowValue(kElapsedItem, L"00:00:07");
+  RECT part;
+  ASSERT_TRUE(GetUpdateRect(panel.hwnd, &part, FALSE));
+  EXPECT_LT(part.right - part.left, 1180 / 4);
+  PaintPending();
+  const std::vector<uint32_t> partial = Pixels(panel.hwnd);
+  RepaintWholly();
+  EXPECT_TRUE(partial == Pixels(panel.hwnd)) << Differences(partial, Pixels(panel.hwnd), 1180);
   EXPECT_TRUE(Boxes().empty());
 }
 
