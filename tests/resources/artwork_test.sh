@@ -2,11 +2,12 @@
 # The embedded artwork is what the window code expects: every image named in
 # artwork.rc (by the identifiers of resource_ids.h) is a baseline JPEG with
 # full-resolution chroma (Wine's decoder and ImageMagick's then agree within
-# one level), of its resource's size; the
-# background's information strip decodes to one flat colour (the panel paints
-# it three pixels off, so any detail there would show a seam); the icon holds
-# its four sizes. Given the program, it also checks the program carries one
-# manifest and the project's version.
+# one level), of its resource's size, at the skin's size and at twice it (the
+# set for displays above 96 DPI); the
+# background's information strip decodes to one flat colour in both (the panel
+# paints it three pixels off, so any detail there would show a seam); the icon
+# holds its four sizes. Given the program, it also checks the program carries
+# one manifest, declares its DPI awareness, and the project's version.
 #   artwork_test.sh RESOURCE_DIR [PROGRAM.EXE VERSION]
 set -euo pipefail
 dir=$1
@@ -22,7 +23,7 @@ number() {
     "$dir/resource_ids.h"
 }
 
-expected_ids="102 $(seq -s ' ' 134 153)"
+expected_ids="102 $(seq -s ' ' 134 153) 1102 $(seq -s ' ' 1134 1153)"
 ids=()
 while read -r name path; do
   id=$(number "$name")
@@ -30,7 +31,12 @@ while read -r name path; do
   ids+=("$id")
   file=$dir/$path
   [[ -f $file ]] || { fail "resource $id: $path is missing"; continue; }
-  if ((id == 102)); then size="640 380"; else size="70 30"; fi
+  case $id in
+    102) size="640 380" ;;
+    1102) size="1280 760" ;;
+    11??) size="140 60" ;;
+    *) size="70 30" ;;
+  esac
   got=$(identify -format '%m %w %h %[interlace] %[jpeg:sampling-factor]' "$file")
   [[ $got == "JPEG $size None 1x1,1x1,1x1" ]] ||
     fail "resource $id ($path): '$got', want 'JPEG $size None 1x1,1x1,1x1' (baseline, 4:4:4)"
@@ -44,6 +50,8 @@ done < <(sed -n 's/^[[:space:]]*\([A-Z0-9_][A-Z0-9_]*\)[[:space:]][[:space:]]*RC
 # The information strip, x 16..639 and y 272..319, in whole 8x8 blocks.
 strip=$(identify -format '%k %[pixel:p{0,0}]' "$dir/art/background.jpg[624x48+16+272]")
 [[ $strip == "1 srgb(14,17,26)" ]] || fail "background strip: '$strip', want one colour srgb(14,17,26)"
+strip=$(identify -format '%k %[pixel:p{0,0}]' "$dir/art/2x/background.jpg[1248x96+32+544]")
+[[ $strip == "1 srgb(14,17,26)" ]] || fail "large background strip: '$strip', want one colour srgb(14,17,26)"
 
 icon=$(sed -n 's/^\([A-Z0-9_][A-Z0-9_]*\)[[:space:]][[:space:]]*ICON[[:space:]][[:space:]]*"icon\.ico".*/\1/p' "$dir/artwork.rc")
 [[ -n $icon && $(number "$icon") == 101 ]] || fail "artwork.rc does not give icon.ico as icon 101"
@@ -56,6 +64,8 @@ if [[ -n $program ]]; then
   manifests=$(LC_ALL=C grep -ao '<assembly xmlns=' "$program" | wc -l)
   ((manifests == 1)) || fail "$program holds $manifests manifests, want 1"
   LC_ALL=C grep -qa 'level="asInvoker"' "$program" || fail "$program's manifest does not ask for asInvoker"
+  LC_ALL=C grep -qa '>PerMonitorV2, PerMonitor</dpiAwareness>' "$program" &&
+    LC_ALL=C grep -qa '>true/pm</dpiAware>' "$program" || fail "$program's manifest does not declare its DPI awareness"
   texts=$(strings -el "$program")
   for want in "TARVIK full-client downloader" "$version.0"; do
     grep -qxF "$want" <<<"$texts" || fail "$program's version information lacks '$want'"
