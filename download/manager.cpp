@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "download/downloaders.h"
+#include "download/file_url.h"
 #include "download/main_window_link.h"
 #include "download/manifest.h"
 #include "download/transfer_log.h"
@@ -220,8 +221,10 @@ void cMgrDownloader::StartEntry(const ManifestSummary& summary, int index) {
     ReportDamagedDigest(host_, index, entry.name);
     return;
   }
+  // Encoded, the name reaches any server; a URL that does not fit is refused
+  // by the transfer, which names the entry.
   char fileUrl[2048];
-  std::snprintf(fileUrl, sizeof fileUrl, "%s%s", summary.baseUrl, entry.name);
+  MakeFileUrl(summary.baseUrl, entry.name, fileUrl, sizeof fileUrl);
   if (IsLaunchTarget(entry.name)) host_.SetLaunchTarget(entry.name, entry.sha256 ? entry.sha256 : "");
   workers[index].DownloadFile(fileUrl, entry.name, entry.sha256);
 }

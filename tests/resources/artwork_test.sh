@@ -56,6 +56,8 @@ if [[ -n $program ]]; then
   manifests=$(LC_ALL=C grep -ao '<assembly xmlns=' "$program" | wc -l)
   ((manifests == 1)) || fail "$program holds $manifests manifests, want 1"
   LC_ALL=C grep -qa 'level="asInvoker"' "$program" || fail "$program's manifest does not ask for asInvoker"
+  LC_ALL=C grep -qa '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' \
+    "$program" || fail "$program's manifest does not ask for the UTF-8 code page"
   texts=$(strings -el "$program")
   for want in "TARVIK full-client downloader" "$version.0"; do
     grep -qxF "$want" <<<"$texts" || fail "$program's version information lacks '$want'"
