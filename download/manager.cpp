@@ -15,6 +15,7 @@
 #include "platform/net.h"
 #include "platform/sha256.h"
 #include "platform/system.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -48,8 +49,8 @@ void ReportDamagedDigest(cDownloadHost& host, int index, const char* name) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "cMgrDownloader::DoDownloadFile :: file.json entry %d has a \"SHA256\" that is not a digest (-54)"
-                "\n%.300s",
-                index, name);
+                "\n%.*s",
+                index, WholeCharactersLength(name, 300), name);
   Warn(host, text);
 }
 
@@ -57,8 +58,8 @@ void ReportUnsafeName(cDownloadHost& host, int index, const char* name) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "cMgrDownloader::DoDownloadFile :: file.json entry %d names a file outside the download folder"
-                " (-53)\n%.300s",
-                index, name ? name : "(no Name)");
+                " (-53)\n%.*s",
+                index, WholeCharactersLength(name ? name : "(no Name)", 300), name ? name : "(no Name)");
   Warn(host, text);
 }
 
@@ -120,7 +121,8 @@ void cMgrDownloader::CountMissingFiles(const ManifestSummary& summary) {
     if (workers[i].IsWhole()) continue;
     if (missing < kMissingNamesKept) {
       const char* name = ReadManifestEntry(summary, i).name;
-      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%.200s%s", name ? name : "(no Name)",
+      if (!name) name = "(no Name)";
+      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%.*s%s", WholeCharactersLength(name, 200), name,
                     workers[i].IsMismatched() ? " does not match its manifest" : "");
     }
     missingFiles_ = ++missing;
