@@ -27,13 +27,11 @@ TEST(NamesTest, PublishedAndRefusedNames) {
       {"Sound Banks/Ambience 1.pak", "", true},
       {"Donn\xC3\xA9""es/\xC3\xA9t\xC3\xA9.pak", "", true},
       {"\xE9\x9F\xB3\xE5\xA3\xB0/\xE5\xA3\xB0.pak", "", true},
-      {"#%+&'[=;@!$().pak", "", true},
-      {"a]{}.pak", "holds ']', which ends a value or a list in the downloader's JSON reader; holds '{', which ends a "
-       "value or a list in the downloader's JSON reader; holds '}', which ends a value or a list in the downloader's "
-       "JSON reader", true},
+      {"#%+&'[]{=;@!$().pak", "", true},
+      {"a]{}.pak", "holds '}', which ends a value in the downloader's JSON reader", true},
       {"console.pak", "", true},
       {"COM10.pak", "", true},
-      {"a,b.pak", "holds ',', which ends a value or a list in the downloader's JSON reader", true},
+      {"a,b.pak", "holds ',', which ends a value in the downloader's JSON reader", true},
       {"data/CON", "holds \"CON\", a device name that Windows does not store as a file", false},
       {"Nul.tar.gz", "holds \"Nul.tar.gz\", a device name that Windows does not store as a file", false},
       {"lpt9 .txt/x", "holds \"lpt9 .txt\", a device name that Windows does not store as a file", false},

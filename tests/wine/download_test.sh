@@ -21,12 +21,12 @@ mkdir -p "$launcher/bin"
 cp "$1" "$launcher/downloader.exe"
 cp "$game" "$launcher/bin/game.exe"
 
-letters="été 音声 #%+&'["
+letters="été 音声 #%+&'[]"
 use_temp_folder "Joueur $letters"
 root=$WINEPREFIX/server
 publish_client "$root" "$manifest_tool" bin/game.exe="$game" "Données/cartes/nord été.pak:5000000" \
-  "音声/南 #%+&'[.pak:4500000" "Sound Banks/Ambience 1.ogg:4000000" data/sound/voice.ogg:2000000 data/readme.txt:3000
-grep -q -F '"Name" : "音声/南 #%+&'"'"'[.pak"' "$root/Live/fullclient/json/file.json" ||
+  "音声/南 #%+&'[]{.pak:4500000" "Sound Banks/Ambience 1.ogg:4000000" data/sound/voice.ogg:2000000 data/readme.txt:3000
+grep -q -F '"Name" : "音声/南 #%+&'"'"'[]{.pak"' "$root/Live/fullclient/json/file.json" ||
   fail "the manifest does not list the name as it is"
 total=$(bytes_in "$root/Live/fullclient/data")
 start_content_server "$root" 1m
@@ -81,8 +81,8 @@ grep -q -x 'file.json' "$artifacts/work-folder-events" || fail "the watch saw no
 while read -r size name; do
   grep -q -F "/Live/fullclient/data/$(url_path "$name") 20" "$server_log" || fail "$name was not asked for encoded"
 done < <(file_sizes "$download")
-grep -q -F '/Live/fullclient/data/%E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B.pak 20' "$server_log" ||
-  fail "音声/南 #%+&'[.pak was not asked for as %E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B.pak"
+grep -q -F '/Live/fullclient/data/%E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B%5D%7B.pak 20' "$server_log" ||
+  fail "音声/南 #%+&'[]{.pak was not asked for as %E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B%5D%7B.pak"
 [[ $(tr -d '\r' <"$work/version.txt" | tail -n 1) == "$download_windows" ]] || fail "version.txt: $(cat "$work/version.txt")"
 
 echo "-- the game changed on disk since the download: Launch refuses, starts nothing; Start repairs it"

@@ -9,13 +9,13 @@
 namespace manifest_tool {
 namespace {
 
-// Characters that end a value (',', '}') or a list (']') in the downloader's
-// JSON reader, or count as an entry of it ('{'), quoted or not.
-const char kJsonBreakers[] = ",{}]";
+// Characters that end a value in the downloader's JSON reader, quoted or not.
+const char kJsonBreakers[] = ",}";
 
 // Characters that change what a base URL means ('?' a query, '#' a
-// fragment) or that a request line cannot hold. Names are encoded.
-const char kUrlBreakers[] = " ?#\"";
+// fragment) or that a URL path or a request line cannot hold. Names are
+// encoded.
+const char kUrlBreakers[] = " ?#\"{]";
 
 // A character as the operator reads it: itself, in quotes, or its byte in
 // hexadecimal when it cannot be shown.
@@ -104,7 +104,7 @@ std::vector<std::string> NameProblems(const std::string& name) {
                        std::to_string(kMaxNameLength));
   }
   if (name.find('\0') != std::string::npos) problems.push_back("holds 0x00, a control character");
-  AddBreakers(name, kJsonBreakers, "which ends a value or a list in the downloader's JSON reader", problems);
+  AddBreakers(name, kJsonBreakers, "which ends a value in the downloader's JSON reader", problems);
   for (size_t i = 0; i < count && i < 16; ++i) problems.push_back(DescribeFault(name, findings[i]));
   if (count > 16) problems.push_back("and more");
   return problems;
@@ -116,7 +116,7 @@ std::vector<std::string> BaseUrlProblems(const std::string& url) {
   if (url.compare(0, 7, "http://") != 0 && url.compare(0, 8, "https://") != 0) {
     problems.push_back("does not begin with \"http://\" or \"https://\"");
   }
-  AddBreakers(url, kJsonBreakers, "which ends a value or a list in the downloader's JSON reader", problems);
+  AddBreakers(url, kJsonBreakers, "which ends a value in the downloader's JSON reader", problems);
   AddBreakers(url, kUrlBreakers, "which a URL cannot carry as it is", problems);
   std::string seen;
   for (char c : url) {

@@ -1,8 +1,7 @@
 #pragma once
 // What the downloader can carry in a manifest. Its JSON reader keeps every
-// value as raw text up to the first ',' or '}', counts the entries of a list
-// by their '{' up to the first ']', and drops blanks and quotes at a value's
-// end; its transfer copies a URL into 1023 characters and a path
+// value as raw text up to the first ',' or '}' and drops blanks and quotes at
+// a value's end; its transfer copies a URL into 1023 characters and a path
 // into 255 bytes; it fetches "URL" followed by "Name" percent-encoded, and
 // writes the file under the name itself, which Windows must be able to store.
 
