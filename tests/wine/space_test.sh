@@ -3,7 +3,8 @@
 # s:) holding exactly the client's size, and then a page less, Start refuses
 # with its box and nothing moves; the folder dialog opens on the download
 # folder, selected and in view, with its free space where its marker was, and
-# the folder chosen there is drawn, stored in version.txt and downloaded into.
+# the folder chosen there (its name of any letters) is drawn, stored in
+# version.txt and downloaded into.
 #
 #   space_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
 # Needs root (it mounts the small drive); exits 77 (skipped) otherwise.
@@ -58,7 +59,8 @@ head -c 4096 /dev/zero >"$small/taken.bin"
 refused refused-less
 
 echo "-- the folder dialog opens on s:\\client, selected and in view, with its free space"
-chosen=$WINEPREFIX/drive_c/games/chosen
+chosen_name="choisi été 音声 #%+&'[]"
+chosen=$WINEPREFIX/drive_c/games/$chosen_name
 mkdir -p "$chosen"
 folder_text() { shoot "$1" && convert "$1" -crop 173x19+128+343 +repage rgb:- | md5sum; }
 before=$(folder_text "$artifacts/before-dialog.png")
@@ -77,7 +79,7 @@ holds_for 1 "the dialog's selection moved ($artifacts/dialog.txt)" on_download_f
 echo "   $(grep '^item=' <<<"$dialog" | tr '\n' ' ')"
 
 echo "-- another folder chosen there: its free space instead of the report"
-report=$(wine "$WINE_RUN_PROBE" choose-folder "Browse for Folder" 'C:\games\chosen' | tr -d '\r') ||
+report=$(wine "$WINE_RUN_PROBE" choose-folder "Browse for Folder" "C:\\games\\$chosen_name" | tr -d '\r') ||
   fail "no folder dialog"
 host_free=$(df -B1 --output=avail "$chosen" | tail -n 1)
 echo "   $report"
@@ -91,7 +93,7 @@ PY
 
 echo "-- the chosen folder is stored in version.txt and drawn"
 stored_folder() { tr -d '\r' <"$work/version.txt" | tail -n +2 | grep -q -i -x -F "$1"; }
-wait_until 10 "version.txt does not hold the chosen folder" stored_folder 'c:\games\chosen'
+wait_until 10 "version.txt does not hold the chosen folder" stored_folder "c:\\games\\$chosen_name"
 expect_picture chosen
 [[ $(folder_text "$artifacts/after-dialog.png") != "$before" ]] || fail "the folder text did not change"
 
