@@ -162,6 +162,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
         break;
       }
     }
+    preselected = false;
     SelectDownloadFolder(dialog, application);
     preselected = application->DownloadFolder()[0] != 0;
   } else if (message == BFFM_SELCHANGED) {
