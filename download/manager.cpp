@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "download/downloaders.h"
+#include "download/file_url.h"
 #include "download/main_window_link.h"
 #include "download/manifest.h"
 #include "download/transfer_log.h"
@@ -14,6 +15,7 @@
 #include "platform/net.h"
 #include "platform/sha256.h"
 #include "platform/system.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -47,8 +49,8 @@ void ReportDamagedDigest(cDownloadHost& host, int index, const char* name) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "cMgrDownloader::DoDownloadFile :: file.json entry %d has a \"SHA256\" that is not a digest (-54)"
-                "\n%.300s",
-                index, name);
+                "\n%.*s",
+                index, WholeCharactersLength(name, 300), name);
   Warn(host, text);
 }
 
@@ -56,8 +58,8 @@ void ReportUnsafeName(cDownloadHost& host, int index, const char* name) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "cMgrDownloader::DoDownloadFile :: file.json entry %d names a file outside the download folder"
-                " (-53)\n%.300s",
-                index, name ? name : "(no Name)");
+                " (-53)\n%.*s",
+                index, WholeCharactersLength(name ? name : "(no Name)", 300), name ? name : "(no Name)");
   Warn(host, text);
 }
 
@@ -119,7 +121,8 @@ void cMgrDownloader::CountMissingFiles(const ManifestSummary& summary) {
     if (workers[i].IsWhole()) continue;
     if (missing < kMissingNamesKept) {
       const char* name = ReadManifestEntry(summary, i).name;
-      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%.200s%s", name ? name : "(no Name)",
+      if (!name) name = "(no Name)";
+      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%.*s%s", WholeCharactersLength(name, 200), name,
                     workers[i].IsMismatched() ? " does not match its manifest" : "");
     }
     missingFiles_ = ++missing;
@@ -220,8 +223,10 @@ void cMgrDownloader::StartEntry(const ManifestSummary& summary, int index) {
     ReportDamagedDigest(host_, index, entry.name);
     return;
   }
+  // Encoded, the name reaches any server; a URL that does not fit is refused
+  // by the transfer, which names the entry.
   char fileUrl[2048];
-  std::snprintf(fileUrl, sizeof fileUrl, "%s%s", summary.baseUrl, entry.name);
+  MakeFileUrl(summary.baseUrl, entry.name, fileUrl, sizeof fileUrl);
   if (IsLaunchTarget(entry.name)) host_.SetLaunchTarget(entry.name, entry.sha256 ? entry.sha256 : "");
   workers[index].DownloadFile(fileUrl, entry.name, entry.sha256);
 }

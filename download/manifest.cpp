@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "download/name_rules.h"
+
 namespace {
 
 // The number of entries an object array holds; 0 for anything else.
@@ -11,20 +13,6 @@ int ListedCount(cJson::Node* list) {
 }
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-// A component made only of dots and blanks: "..", and the forms that Windows
-// trims to it (trailing dots and spaces are dropped from path components).
-bool IsDotsOnly(const char* begin, const char* end) {
-  bool hasDots = false;
-  for (const char* c = begin; c != end; ++c) {
-    if (*c == '.') {
-      hasDots = true;
-    } else if (*c != ' ') {
-      return false;
-    }
-  }
-  return hasDots && end - begin >= 2;
-}
 
 }  // namespace
 
@@ -74,7 +62,7 @@ bool IsSafeRelativeName(const char* name) {
   const char* componentStart = name;
   for (const char* c = name;; ++c) {
     if (*c == 0 || IsSeparator(*c)) {
-      if (IsDotsOnly(componentStart, c)) return false;
+      if (IsDotsOnly(componentStart, c) || IsDeviceName(componentStart, c)) return false;
       if (*c == 0) return true;
       componentStart = c + 1;
     }

@@ -43,8 +43,9 @@ bool IsUsableBaseUrl(const char* baseUrl);
 
 // True when `name` stays inside the download folder: not empty, no leading
 // separator, no drive or stream (':'), and no component made only of dots
-// and blanks ("..", which Windows also reaches through "... " and the like).
-// Both '/' and '\' separate folders on Windows.
+// and blanks ("..", which Windows also reaches through "... " and the like),
+// and no device name (CON, NUL, COM1 ... with any extension, which Windows
+// opens as the device). Both '/' and '\' separate folders on Windows.
 bool IsSafeRelativeName(const char* name);
 
 // True when the first ".exe" in `name` ends it: the entry is the game's

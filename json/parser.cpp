@@ -188,6 +188,14 @@ bool JsonParser::CountElements(const char* cursor, int32_t* count) const {
   for (; *cursor != ']'; ++cursor) {
     if (*cursor == 0) return false;
     if (*cursor == '{') ++braces;
+    if (*cursor == ':') {
+      // A scalar runs to the next ',' or '}', as ReadScalar reads it: a '{'
+      // or ']' in it (a file name may hold them) is text, not structure.
+      const char* value = SkipSpace(cursor + 1);
+      if (*value == '{' || *value == '[') continue;
+      while (*value && *value != ',' && *value != '}') ++value;
+      cursor = value - 1;
+    }
   }
   if (braces > std::numeric_limits<int32_t>::max()) return false;
   *count = static_cast<int32_t>(braces);

@@ -10,7 +10,7 @@
 //   - a key loses the character just before its ':' (its closing quote);
 //   - a scalar ends at the first ',' or '}', quoted or not;
 //   - an array of objects gets as many elements as there are '{' before the
-//     first ']';
+//     first ']', neither counted inside a scalar (up to its ',' or '}');
 //   - an array of anything else becomes an empty JsonValues and ends the
 //     reading of the object that holds it;
 //   - of several equal keys the first wins;
@@ -89,8 +89,8 @@ class JsonParser {
   void ReadNestedObject(const char*& cursor, JsonNode* object, const Key& key, int depth);
   bool ReadArray(const char*& cursor, JsonNode* object, const Key& key, int depth);
   bool ReadScalar(const char*& cursor, JsonNode* object, const Key& key);
-  // Counts the '{' from the cursor up to the first ']'; false when the text
-  // ends first.
+  // Counts the '{' from the cursor up to the first ']', outside scalars;
+  // false when the text ends first.
   bool CountElements(const char* cursor, int32_t* count) const;
   // Takes `count` object nodes from the budget; false when it has fewer.
   bool Spend(int64_t count);

@@ -9,15 +9,21 @@ using WideChar = char16_t;
 #endif
 
 // Number of UTF-16 code units that `text` (ANSI code page, zero-terminated)
-// converts to, without the terminator.
+// converts to, without the terminator. The programs declare the UTF-8 code
+// page, so on Windows 10 1903 and later, and under Wine, the ANSI code page
+// is UTF-8.
 int WideLength(const char* text);
 
 // Converts `text` from the ANSI code page into `destination`, terminated.
 // `capacity` counts code units including the terminator. Returns false, and
 // leaves `destination` untouched, when the converted text does not fit.
 //
-// Windows uses the system's ANSI code page (MultiByteToWideChar, CP_ACP).
-// Elsewhere there is no ANSI code page: each byte becomes the code unit of the
-// same value (ISO 8859-1). That is exact for ASCII, which is all the documents
-// the program loads contain.
+// Windows uses the process's ANSI code page (MultiByteToWideChar, CP_ACP).
+// Elsewhere the text is read as UTF-8, as names are; a byte that belongs to
+// no UTF-8 sequence becomes U+FFFD, as on Windows.
 bool AnsiToWide(const char* text, WideChar* destination, int capacity);
+
+// The length of the longest start of `text` that has at most `maxBytes`
+// bytes and ends at a character's end: a UTF-8 sequence is never cut (for
+// bounded formats such as "%.*s").
+int WholeCharactersLength(const char* text, int maxBytes);

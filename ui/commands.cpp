@@ -25,6 +25,19 @@ const char kSpaceCaption[] = "Downloader - TARVIK ...";
 // The dialog's text control that showed the marker; one dialog at a time.
 HWND statusControl = nullptr;
 
+// Set once the dialog has been told the download folder, until the first
+// selection change after that: Wine's dialog then moves the selection to the
+// Desktop of its own accord, which is taken back once.
+bool preselected = false;
+
+// Selects the download folder and brings it into view; its selection change
+// arrives at once and reports its free space.
+void SelectDownloadFolder(HWND dialog, cApplicationLink* application) {
+  const LPARAM folder = reinterpret_cast<LPARAM>(application->DownloadFolder());
+  SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, folder);
+  SendMessageA(dialog, BFFM_SETEXPANDED, TRUE, folder);
+}
+
 }  // namespace
 
 void cBtnLaunch::OnExecute() {
@@ -149,12 +162,21 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
         break;
       }
     }
-    const LPARAM folder = reinterpret_cast<LPARAM>(application->DownloadFolder());
-    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, folder);
-    SendMessageA(dialog, BFFM_SETEXPANDED, TRUE, folder);
+    preselected = false;
+    SelectDownloadFolder(dialog, application);
+    preselected = application->DownloadFolder()[0] != 0;
   } else if (message == BFFM_SELCHANGED) {
     char path[MAX_PATH] = "";
     SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam), path);
+    // The first change after the preselection to the namespace's root (the
+    // Desktop, an empty item list) is not the player's.
+    const PCIDLIST_ABSOLUTE selection = reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam);
+    if (preselected && (!selection || selection->mkid.cb == 0)) {
+      preselected = false;
+      SelectDownloadFolder(dialog, application);
+      return 0;
+    }
+    preselected = false;
     // A drive root (or no file-system path at all) is never a download
     // folder. The callback only ever disables OK; the dialog re-enables it
     // for each new selection.

@@ -84,6 +84,20 @@ TEST_F(DownloadFolderTest, DefaultFolderCreatesItsThreeLevels) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+// Names are UTF-8 (the programs declare that code page): the folder is made
+// under its own letters and drawn from their UTF-16 form, a character beyond
+// the 16-bit plane as its surrogate pair.
+TEST_F(DownloadFolderTest, FolderOfAnyLettersIsMadeAndDrawnAsItIs) {
+  const std::string folder = "\\games\\Donn\xC3\xA9""es \xE9\x9F\xB3\xE5\xA3\xB0 #%+&'[]\\\xF0\x9F\x8E\xAE";
+  theApp->CreateDownloadDirectory(OnDrive('d', folder).c_str());
+  EXPECT_EQ(std::string(theApp->downloadFolder), OnDrive('d', folder));
+  const std::u16string drawn = std::u16string(1, OnDrive('d', "")[0]) + u":\\games\\Donn\u00E9es \u97F3\u58F0 #%+&'[]\\\U0001F3AE";
+  EXPECT_EQ(std::u16string(theApp->downloadFolderWide, theApp->downloadFolderWide + drawn.size()), drawn);
+  EXPECT_EQ(theApp->downloadFolderWide[drawn.size()], 0);
+  EXPECT_TRUE(fs::is_directory(Drive('d') / fs::u8path("games/Donn\xC3\xA9""es \xE9\x9F\xB3\xE5\xA3\xB0 #%+&'[]/\xF0\x9F\x8E\xAE")));
+  EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(DownloadFolderTest, FolderWithoutTrailingBackslashCreatesItself) {
   theApp->CreateDownloadDirectory(OnDrive('d', "\\games").c_str());
   EXPECT_TRUE(fs::is_directory(Drive('d') / "games"));

@@ -73,8 +73,9 @@ TEST(ParserQuirks, KeysValuesAndArrays) {
        R"({a:"1",v:[]})"},
       {"an array of numbers likewise", R"({"v":[1,2,3],"b":2})", R"({v:[]})"},
       {"an array of strings likewise", R"({"v":["x","y"]})", R"({v:[]})"},
-      {"elements are counted by '{' up to the first ']'", R"({"L":[{"a":"x]"},{"a":"y"}]})",
-       R"({L:[{a:"x]"}]})"},
+      {"elements are counted by '{' up to the first ']'", R"({"L":[{"a":1}],"M":[{"b":2},{"c":3}]})",
+       R"({L:[{a:"1"}],M:[{b:"2"},{c:"3"}]})"},
+      {"a '{' or ']' inside a scalar is text", R"({"L":[{"a":"x]{"},{"a":"y"}]})", R"({L:[{a:"x]{"},{a:"y"}]})"},
       {"nested braces in an element count as elements", R"({"L":[{"a":{"b":1}}]})",
        R"({L:[{a:{b:"1"}},{}]})"},
   };

@@ -66,6 +66,8 @@ if [[ -n $program ]]; then
   LC_ALL=C grep -qa 'level="asInvoker"' "$program" || fail "$program's manifest does not ask for asInvoker"
   LC_ALL=C grep -qa '>PerMonitorV2, PerMonitor</dpiAwareness>' "$program" &&
     LC_ALL=C grep -qa '>true/pm</dpiAware>' "$program" || fail "$program's manifest does not declare its DPI awareness"
+  LC_ALL=C grep -qa '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' \
+    "$program" || fail "$program's manifest does not ask for the UTF-8 code page"
   texts=$(strings -el "$program")
   for want in "TARVIK full-client downloader" "$version.0"; do
     grep -qxF "$want" <<<"$texts" || fail "$program's version information lacks '$want'"

@@ -66,8 +66,8 @@ TEST_F(CheckerTest, EachBrokenManifestShowsItsProblem) {
       {ManifestText(kHeader, replace(kList, "\"Size\" : 5", "\"Size\" : 0")), "a file of length 0"},
       {ManifestText(kHeader, replace(kList, "game.exe", "data/a.pak")), "names a file listed before"},
       {ManifestText(kHeader, replace(kList, "game.exe", "game.bin")), "no entry ends in \".exe\""},
-      {ManifestText(kHeader, replace(kList, "game.exe", "../game.exe")), "not a plain relative path"},
-      {ManifestText(kHeader, replace(kList, "game.exe", std::string(256, 'g') + ".exe")), "260 characters long"},
+      {ManifestText(kHeader, replace(kList, "game.exe", "../game.exe")), "which leaves the client folder"},
+      {ManifestText(kHeader, replace(kList, "game.exe", std::string(256, 'g') + ".exe")), "260 bytes long"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.problem);

@@ -8,7 +8,7 @@ void ManifestToolTest::SetUp() {
 }
 
 void ManifestToolTest::AddFile(const std::string& name, int64_t size) {
-  const std::filesystem::path path = root / "client" / std::filesystem::path(name);
+  const std::filesystem::path path = root / "client" / std::filesystem::u8path(name);
   std::filesystem::create_directories(path.parent_path());
   std::ofstream file(path, std::ios::binary);
   for (int64_t i = 0; i < size; ++i) file.put(static_cast<char>('a' + i % 26));

@@ -13,7 +13,7 @@ class ManifestToolTest : public ::testing::Test {
  protected:
   void SetUp() override;
 
-  // Creates client/`name` ('/' between folders) holding `size` bytes.
+  // Creates client/`name` (UTF-8, '/' between folders) holding `size` bytes.
   void AddFile(const std::string& name, int64_t size);
   std::string Client() const { return (root / "client").string(); }
   std::string Manifest() const { return (root / "file.json").string(); }

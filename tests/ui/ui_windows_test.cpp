@@ -352,6 +352,22 @@ TEST_F(FolderDialogTest, PreselectsTheFolderAndReportsEverySelection) {
     EXPECT_EQ(m.wParam, static_cast<WPARAM>(TRUE));
     EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(theApp->downloadFolder));
   }
+  // Wine's dialog then moves to the Desktop (the empty item list) by itself:
+  // the folder is selected once more. A later move there is the player's.
+  const USHORT desktop = 0;
+  const LPARAM desktopSelection = reinterpret_cast<LPARAM>(&desktop);
+  main->totalSize = 0;
+  const std::string beforeDesktop = StatusText();
+  sent.clear();
+  BrowseCallback(dialog, BFFM_SELCHANGED, desktopSelection, link);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].message, static_cast<UINT>(BFFM_SETSELECTIONA));
+  EXPECT_EQ(sent[1].message, static_cast<UINT>(BFFM_SETEXPANDED));
+  EXPECT_EQ(StatusText(), beforeDesktop) << "the Desktop's change is not reported";
+  sent.clear();
+  BrowseCallback(dialog, BFFM_SELCHANGED, desktopSelection, link);
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(StatusText().rfind("At least 0.000GB is required.\nYour free space : ", 0), 0u) << StatusText();
 
   const std::string temp = PathIn("");
   struct Case {

@@ -3,7 +3,9 @@
 # published client slowly enough to watch: the manifest arrives, Start, Pause
 # in the middle of the files, Start again (resumed with byte ranges, the bar
 # back to 0 and climbing), Finished with Launch on screen, a byte-identical
-# client, and Launch starting the game from the download folder.
+# client, and Launch starting the game from the download folder. Names of
+# every kind on the way: the client's (spaces, accents, CJK, characters a URL
+# encodes), the download folder's and the %TEMP% that holds the work folder.
 #
 #   download_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
 set -euo pipefail
@@ -19,16 +21,23 @@ mkdir -p "$launcher/bin"
 cp "$1" "$launcher/downloader.exe"
 cp "$game" "$launcher/bin/game.exe"
 
+letters="été 音声 #%+&'[]"
+use_temp_folder "Joueur $letters"
 root=$WINEPREFIX/server
-publish_client "$root" "$manifest_tool" bin/game.exe="$game" data/maps/north.pak:5000000 \
-  data/maps/south.pak:4500000 data/sound/music.ogg:4000000 data/sound/voice.ogg:2000000 data/readme.txt:3000
+publish_client "$root" "$manifest_tool" bin/game.exe="$game" "Données/cartes/nord été.pak:5000000" \
+  "音声/南 #%+&'[]{.pak:4500000" "Sound Banks/Ambience 1.ogg:4000000" data/sound/voice.ogg:2000000 data/readme.txt:3000
+grep -q -F '"Name" : "音声/南 #%+&'"'"'[]{.pak"' "$root/Live/fullclient/json/file.json" ||
+  fail "the manifest does not list the name as it is"
 total=$(bytes_in "$root/Live/fullclient/data")
-download=$(default_download_folder)
 start_content_server "$root" 1m
 
-# Every file made in the work folder, from before the program starts.
+# Every file made in the work folder, from before the program starts; the
+# download folder, as a previous run left it in version.txt.
 work=$(work_folder)
 mkdir -p "$work"
+download_windows="C:\\Jeux $letters\\client\\"
+download="$WINEPREFIX/drive_c/Jeux $letters/client"
+printf '201904221642\n%s' "$download_windows" >"$work/version.txt"
 watch_folder "$work" '%f' "$artifacts/work-folder-events"
 
 echo "-- first run: the manifest lands in the work folder as file.json"
@@ -36,6 +45,7 @@ open_program main "$launcher/downloader.exe"
 [[ -s $work/file.json ]] || fail "no file.json in the work folder"
 cmp -s "$work/file.json" "$root/Live/fullclient/json/file.json" || fail "file.json is not the server's manifest"
 expect_picture ready
+[[ -d $download ]] || fail "the download folder was not made under its own letters"
 
 echo "-- Start, then Pause in the middle of the files"
 click start
@@ -61,13 +71,19 @@ awk -v paused="$paused_fill" '
   END { exit phase == 2 ? 0 : 1 }' "$artifacts/bar-after-start" ||
   fail "the bar did not go from $paused_fill to 0 and past $paused_fill: $(awk '{print $2}' "$artifacts/bar-after-start" | uniq | head -n 20 | tr '\n' ' ')"
 
-echo "-- Finished: a byte-identical client, Launch enabled; each partial file was resumed"
+echo "-- Finished: a byte-identical client, Launch enabled; each partial file was resumed (its name encoded)"
 wait_until 60 "the download did not finish" holds_bytes "$download" "$total"
 expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
 expect_resumed "$partial" "$requests_before"
 same_client "$download" "$root"
 grep -q -x 'fileT.json' "$artifacts/work-folder-events" && fail "a fileT.json was made on a first run"
 grep -q -x 'file.json' "$artifacts/work-folder-events" || fail "the watch saw no file.json"
+while read -r size name; do
+  grep -q -F "/Live/fullclient/data/$(url_path "$name") 20" "$server_log" || fail "$name was not asked for encoded"
+done < <(file_sizes "$download")
+grep -q -F '/Live/fullclient/data/%E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B%5D%7B.pak 20' "$server_log" ||
+  fail "音声/南 #%+&'[]{.pak was not asked for as %E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B%5D%7B.pak"
+[[ $(tr -d '\r' <"$work/version.txt" | tail -n 1) == "$download_windows" ]] || fail "version.txt: $(cat "$work/version.txt")"
 
 echo "-- the game changed on disk since the download: Launch refuses, starts nothing; Start repairs it"
 cp "$download/bin/game.exe" "$artifacts/game.exe"
@@ -85,7 +101,7 @@ echo "-- Launch starts bin\\game.exe of the download folder, there, and the down
 click launch
 wait_until 15 "the game did not start" test -s "$download/bin/launched.txt"
 record=$(tr -d '\r' <"$download/bin/launched.txt" | tr 'A-Z' 'a-z')
-[[ $record == $'module=c:\\plax\\download\\zt_kr\\bin\\game.exe\nfolder=c:\\plax\\download\\zt_kr'* ]] ||
+[[ $record == "module=c:\\jeux $letters\\client\\bin\\game.exe"$'\n'"folder=c:\\jeux $letters\\client"* ]] ||
   fail "the game recorded: $record"
 [[ ! -e $launcher/bin/launched.txt ]] || fail "the game beside the downloader was started"
 expect_exit main 1

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Free space, end to end under Wine: on a real small drive (a tmpfs mapped as
 # s:) holding exactly the client's size, and then a page less, Start refuses
-# with its box and nothing moves; the folder dialog reports the free space
-# where its marker was, and the folder chosen there is drawn, stored in
+# with its box and nothing moves; the folder dialog opens on the download
+# folder, selected and in view, with its free space where its marker was, and
+# the folder chosen there (its name of any letters) is drawn, stored in
 # version.txt and downloaded into.
 #
 #   space_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
@@ -57,13 +58,28 @@ head -c 4096 /dev/zero >"$small/taken.bin"
 [[ $(free_bytes) == $((total - 4096)) ]] || fail "s: has $(free_bytes) bytes free"
 refused refused-less
 
-echo "-- the folder dialog reports the free space instead of its marker"
-chosen=$WINEPREFIX/drive_c/games/chosen
+echo "-- the folder dialog opens on s:\\client, selected and in view, with its free space"
+chosen_name="choisi été 音声 #%+&'[]"
+chosen=$WINEPREFIX/drive_c/games/$chosen_name
 mkdir -p "$chosen"
 folder_text() { shoot "$1" && convert "$1" -crop 173x19+128+343 +repage rgb:- | md5sum; }
 before=$(folder_text "$artifacts/before-dialog.png")
 click folder
-report=$(wine "$WINE_RUN_PROBE" choose-folder "Browse for Folder" 'C:\games\chosen' | tr -d '\r') ||
+opening_report=$(awk -v required="$total" -v free="$(free_bytes)" \
+  'BEGIN { printf "At least %.3fGB is required.\nYour free space : %.3fGB", required / 2^30, free / 2^30 }')
+# Wine's dialog moves to the Desktop by itself after the preselection: the
+# program takes the selection back, and it stays.
+on_download_folder() {
+  dialog=$(wine "$WINE_RUN_PROBE" folder-dialog "Browse for Folder" | tr -d '\r') || fail "no folder dialog"
+  echo "$dialog" >"$artifacts/dialog.txt"
+  [[ $(grep '^item=' <<<"$dialog" | tail -n 1) == item=client && $dialog == *$'\nin-view=1\nstatus='"$opening_report" ]]
+}
+wait_until 10 "the dialog did not open on s:\\client ($artifacts/dialog.txt)" on_download_folder
+holds_for 1 "the dialog's selection moved ($artifacts/dialog.txt)" on_download_folder
+echo "   $(grep '^item=' <<<"$dialog" | tr '\n' ' ')"
+
+echo "-- another folder chosen there: its free space instead of the report"
+report=$(wine "$WINE_RUN_PROBE" choose-folder "Browse for Folder" "C:\\games\\$chosen_name" | tr -d '\r') ||
   fail "no folder dialog"
 host_free=$(df -B1 --output=avail "$chosen" | tail -n 1)
 echo "   $report"
@@ -77,7 +93,7 @@ PY
 
 echo "-- the chosen folder is stored in version.txt and drawn"
 stored_folder() { tr -d '\r' <"$work/version.txt" | tail -n +2 | grep -q -i -x -F "$1"; }
-wait_until 10 "version.txt does not hold the chosen folder" stored_folder 'c:\games\chosen'
+wait_until 10 "version.txt does not hold the chosen folder" stored_folder "c:\\games\\$chosen_name"
 expect_picture chosen
 [[ $(folder_text "$artifacts/after-dialog.png") != "$before" ]] || fail "the folder text did not change"
 

@@ -87,10 +87,32 @@ windows_path() { echo "Z:$(realpath "$1" | tr '/' '\\')"; }
 # The Linux folder behind the prefix's %TEMP%.
 windows_temp_folder() {
   local folder
+  [[ -n ${temp_folder:-} ]] && echo "$temp_folder" && return
   folder=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | grep -v /Public/ | head -n 1)
   [[ -n $folder ]] || fail "no temporary folder in the prefix"
   echo "$folder"
 }
+
+# use_temp_folder NAME: from now on every program's %TEMP% and %TMP% is the
+# folder NAME (UTF-8, any letters) in the prefix's temporary folder: the
+# user's environment in the registry, written in UTF-16 so that no code page
+# comes between.
+use_temp_folder() {
+  local folder windows reg
+  folder=$(windows_temp_folder)/$1
+  mkdir -p "$folder"
+  windows=C:${folder#"$WINEPREFIX/drive_c"}
+  windows=${windows//\//\\\\}
+  reg=$(mktemp --suffix=.reg)
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"TEMP"="%s"\r\n"TMP"="%s"\r\n\r\n' \
+    "$windows" "$windows" | iconv -f UTF-8 -t UTF-16 >"$reg"
+  wine regedit /S "$(windows_path "$reg")" || fail "regedit did not take $reg"
+  temp_folder=$folder
+}
+
+# url_path NAME: NAME as the program puts it in a URL, percent-encoded ('/'
+# and unreserved characters as they are).
+url_path() { /usr/bin/python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe="/"))' "$1"; }
 
 # The program's work folder (manifest, version.txt, transfer log) and its
 # default download folder.
@@ -270,12 +292,12 @@ same_client() {
   diff -r -q "$2/Live/fullclient/data" "$1" >/dev/null || fail "the client in $1 differs: $(diff -r -q "$2/Live/fullclient/data" "$1" | head -n 3)"
 }
 
-# partial_files FOLDER ROOT: "NAME SIZE" of each file in the downloaded
+# partial_files FOLDER ROOT: "SIZE NAME" of each file in the downloaded
 # FOLDER that is shorter than its published copy under ROOT.
 partial_files() {
   local name size
-  while read -r name size; do
-    if ((size < $(stat -c %s "$2/Live/fullclient/data/$name"))); then echo "$name $size"; fi
+  while read -r size name; do
+    if ((size < $(stat -c %s "$2/Live/fullclient/data/$name"))); then echo "$size $name"; fi
   done < <(file_sizes "$1")
 }
 
@@ -295,15 +317,15 @@ more_manifest_requests() { (($(manifest_requests) > $1)); }
 # than BEFORE (default 0) times, within 20 s.
 wait_manifest_request() { wait_until 20 "no manifest fetched" more_manifest_requests "${1:-0}"; }
 
-# expect_resumed PARTIAL AFTER: each file of PARTIAL ("NAME SIZE" lines) was
-# asked for from its size on and answered with its rest, in the server's log
-# after line AFTER, within 10 s.
+# expect_resumed PARTIAL AFTER: each file of PARTIAL ("SIZE NAME" lines) was
+# asked for (its name encoded) from its size on and answered with its rest, in
+# the server's log after line AFTER, within 10 s.
 expect_resumed() {
   local name size
-  while read -r name size; do
+  while read -r size name; do
     echo "   $name resumed from byte $size"
     wait_until 10 "$name was not resumed from byte $size" \
-      logged "/Live/fullclient/data/$name 206 range=bytes=$size-" "$2"
+      logged "/Live/fullclient/data/$(url_path "$name") 206 range=bytes=$size-" "$2"
   done <<<"$1"
 }
 
@@ -483,8 +505,9 @@ bytes_in() {
 # holds_bytes FOLDER N: FOLDER's files have N bytes or more.
 holds_bytes() { (($(bytes_in "$1") >= $2)); }
 
-# file_sizes FOLDER: "NAME SIZE" of each file under FOLDER, sorted.
-file_sizes() { (cd "$1" && find . -type f -printf '%P %s\n' | sort); }
+# file_sizes FOLDER: "SIZE NAME" of each file under FOLDER (names may hold
+# blanks), sorted.
+file_sizes() { (cd "$1" && find . -type f -printf '%s %P\n' | sort); }
 
 # sizes_are FOLDER SIZES: FOLDER's files are as file_sizes listed them.
 sizes_are() { [[ $(file_sizes "$1") == "$2" ]]; }

@@ -18,6 +18,13 @@
  *       Posts a key press (WM_KEYDOWN of virtual key VK) to the INDEX-th child
  *       window (0 = first, in the system's order) of the top-level window
  *       titled TITLE: what that child gets when it has the keyboard focus.
+ *   winprobe folder-dialog CAPTION
+ *       Waits for the folder dialog captioned CAPTION and prints what it
+ *       shows: the selected item's labels from the tree's root down, one
+ *       "item=" line each, "in-view=1" when the item shows in the tree's
+ *       area (0 otherwise), then "status=" and the status text. Exit 3 on
+ *       time-out.
+ *
  *   winprobe choose-folder CAPTION PATH
  *       In the folder dialog captioned CAPTION: selects PATH (written into the
  *       dialog's process, then BFFM_SETSELECTIONA), prints the dialog's
@@ -27,6 +34,7 @@
  * has no behaviour of its own for the tests.
  */
 #include <windows.h>
+#include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -131,6 +139,65 @@ static int KeyToChild(int argc, char** argv) {
 #define BFFM_SETSELECTIONA_MESSAGE (WM_USER + 102)
 #define FOLDER_STATUS_ID 14146
 
+#define FOLDER_TREE_ID 14145
+
+/* One label of the tree in the dialog's process, read through `remote`. */
+static void ReadTreeLabel(HANDLE process, HWND tree, HTREEITEM item, char* remote, char* label, size_t capacity) {
+  TVITEMA query;
+  memset(&query, 0, sizeof query);
+  query.mask = TVIF_TEXT;
+  query.hItem = item;
+  query.pszText = remote + sizeof query;
+  query.cchTextMax = 260;
+  label[0] = 0;
+  if (!WriteProcessMemory(process, remote, &query, sizeof query, NULL)) return;
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)remote)) return;
+  ReadProcessMemory(process, remote + sizeof query, label, capacity < 260 ? capacity : 260, NULL);
+  label[capacity - 1] = 0;
+}
+
+static int FolderDialog(int argc, char** argv) {
+  HWND dialog = NULL, tree;
+  DWORD processId = 0, start = GetTickCount();
+  HANDLE process;
+  char* remote;
+  char labels[16][260], status[1024] = "";
+  int depth = 0, inView = 0;
+  HTREEITEM item;
+  RECT itemRect, treeRect;
+  if (argc < 3) return 2;
+  while (!(dialog = FindWindowA("#32770", argv[2])) && GetTickCount() - start < 30000) Sleep(50);
+  tree = dialog ? GetDlgItem(dialog, FOLDER_TREE_ID) : NULL;
+  if (!tree) return 3;
+  GetWindowThreadProcessId(dialog, &processId);
+  process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return 5;
+  remote = VirtualAllocEx(process, NULL, 4096, MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return 5;
+  item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  for (HTREEITEM at = item; at && depth < 16; ++depth) {
+    ReadTreeLabel(process, tree, at, remote, labels[depth], sizeof labels[depth]);
+    at = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)at);
+  }
+  if (item) {
+    /* TVM_GETITEMRECT takes the item in the rectangle it fills. */
+    memcpy(&itemRect, &item, sizeof item);
+    if (WriteProcessMemory(process, remote, &itemRect, sizeof itemRect, NULL) &&
+        SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote) &&
+        ReadProcessMemory(process, remote, &itemRect, sizeof itemRect, NULL)) {
+      GetClientRect(tree, &treeRect);
+      inView = itemRect.top >= treeRect.top && itemRect.bottom <= treeRect.bottom;
+    }
+  }
+  while (depth > 0) printf("item=%s\n", labels[--depth]);
+  GetDlgItemTextA(dialog, FOLDER_STATUS_ID, status, sizeof status);
+  printf("in-view=%d\nstatus=%s\n", inView, status);
+  fflush(stdout);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
 static int ChooseFolder(int argc, char** argv) {
   HWND dialog;
   DWORD processId = 0;
@@ -169,6 +236,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "no-msgbox") == 0) return NoMessageBoxCommand(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "key-to-child") == 0) return KeyToChild(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "choose-folder") == 0) return ChooseFolder(argc, argv);
+  if (argc >= 2 && strcmp(argv[1], "folder-dialog") == 0) return FolderDialog(argc, argv);
   if (argc >= 3 && strcmp(argv[1], "exit") == 0) ExitProcess((UINT)strtol(argv[2], NULL, 10));
   if (argc >= 3 && strcmp(argv[1], "sleep") == 0) {
     Sleep((DWORD)strtoul(argv[2], NULL, 10));
@@ -176,6 +244,7 @@ int main(int argc, char** argv) {
   }
   fprintf(stderr, "usage: winprobe run EXIT-FILE PROGRAM [ARGS...] | msgbox CAPTION TIMEOUT-MS ok|cancel|none"
                   " | no-msgbox CAPTION MILLISECONDS | key-to-child TITLE INDEX VK | choose-folder CAPTION PATH"
+                  " | folder-dialog CAPTION"
                   " | exit CODE | sleep MILLISECONDS\n");
   return 2;
 }

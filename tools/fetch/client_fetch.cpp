@@ -135,8 +135,10 @@ int main(int argc, char** argv) {
   PrepareFolders(app);
   app.resourceFolder = app.workFolder;
   std::error_code error;
-  std::filesystem::create_directories(argv[2], error);
-  const std::string downloadFolder = std::filesystem::absolute(argv[2], error).string();
+  // The folder's name is UTF-8, as every name of the program is.
+  const std::filesystem::path folder = std::filesystem::u8path(argv[2]);
+  std::filesystem::create_directories(folder, error);
+  const std::string downloadFolder = std::filesystem::absolute(folder, error).u8string();
   std::snprintf(app.downloadFolder, sizeof app.downloadFolder, "%s", downloadFolder.c_str());
   cConsoleHost host(app);
 

@@ -1,10 +1,9 @@
 #pragma once
 // What the downloader can carry in a manifest. Its JSON reader keeps every
-// value as raw text up to the first ',' or '}', counts the entries of a list
-// by their '{' up to the first ']', drops blanks and quotes at a value's end,
-// and its transfer copies a URL into 1023 characters and a path into 255; it
-// fetches "URL" followed by "Name" exactly as written, so a name must also be
-// a plain piece of URL path.
+// value as raw text up to the first ',' or '}' and drops blanks and quotes at
+// a value's end; its transfer copies a URL into 1023 characters and a path
+// into 255 bytes; it fetches "URL" followed by "Name" percent-encoded, and
+// writes the file under the name itself, which Windows must be able to store.
 
 #include <string>
 #include <vector>
@@ -20,7 +19,15 @@ std::vector<std::string> NameProblems(const std::string& name);
 // Every reason `url` cannot be carried as the manifest's "URL".
 std::vector<std::string> BaseUrlProblems(const std::string& url);
 
-// The reason "URL" followed by `name` is too long for a transfer, or "".
+// The reason "URL" followed by `name` (encoded) is too long for a transfer, or "".
 std::string FileUrlProblem(const std::string& url, const std::string& name);
+
+// Every problem of publishing `name` under `url`, in one line ("; " between
+// them); "" when it can be published.
+std::string NameRefusal(const std::string& url, const std::string& name);
+
+// `name` as text for a message: a byte that is no UTF-8 character, or a
+// control character, as \xNN.
+std::string PrintableName(const std::string& name);
 
 }  // namespace manifest_tool

@@ -16,7 +16,7 @@ namespace {
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string EntryLabel(int index, const char* name) {
-  return "entry " + std::to_string(index) + (name ? " (\"" + std::string(name) + "\")" : "");
+  return "entry " + std::to_string(index) + (name ? " (\"" + PrintableName(name) + "\")" : "");
 }
 
 // Members other than "Name", "Size" and "SHA256" in an entry: the remains of
@@ -110,9 +110,8 @@ class cChecker {
         Problem(label + " has a \"SHA256\" that is not 64 hexadecimal digits: the downloader cannot verify it");
       }
       if (!name) continue;
-      for (const std::string& problem : NameProblems(name)) Problem(label + " " + problem);
-      const std::string tooLong = FileUrlProblem(summary.baseUrl, name);
-      if (!tooLong.empty()) Problem(label + ": " + tooLong);
+      const std::string refusal = NameRefusal(summary.baseUrl, name);
+      if (!refusal.empty()) Problem(label + " " + refusal);
       if (!seen.insert(name).second) Problem(label + " names a file listed before: two transfers would write it at once");
       if (i < summary.fileCount && IsLaunchTarget(name) && IsSafeRelativeName(name)) launchTarget = name;
       listed_[name] = {size, hashNode ? hashNode->GetText() : ""};

@@ -13,13 +13,13 @@ namespace fs = std::filesystem;
 ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip) {
   ClientFolder client;
   std::error_code error;
-  const fs::path base = fs::path(folder);
+  const fs::path base = Utf8Path(folder);
   if (!fs::is_directory(base, error)) {
     client.errors.push_back(folder + ": not a folder");
     return client;
   }
   std::error_code ignored;
-  const fs::path skipped = skip.empty() ? fs::path() : fs::weakly_canonical(skip, ignored);
+  const fs::path skipped = skip.empty() ? fs::path() : fs::weakly_canonical(Utf8Path(skip), ignored);
 
   fs::recursive_directory_iterator walk(base, fs::directory_options::follow_directory_symlink, error);
   for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
@@ -27,7 +27,7 @@ ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip
     std::error_code statusError;
     if (entry.is_directory(statusError)) continue;
     const fs::path relative = entry.path().lexically_relative(base);
-    const std::string name = relative.generic_string();
+    const std::string name = relative.generic_u8string();
     if (!entry.is_regular_file(statusError)) {
       client.errors.push_back(name + ": not a regular file");
       continue;
@@ -53,7 +53,7 @@ ClientFolder ReadClientFolder(const std::string& folder, const std::string& skip
 
 bool HashClientFile(const std::string& folder, const std::string& name, std::string* sha256, std::string* error) {
   platform::Sha256Text text;
-  const std::string path = (fs::path(folder) / fs::path(name)).string();
+  const std::string path = (Utf8Path(folder) / Utf8Path(name)).u8string();
   if (!platform::HashFile(path.c_str(), -1, text)) {
     *error = name + ": cannot be read to hash it";
     return false;

@@ -2,6 +2,7 @@
 // The files of a client folder, as a manifest lists them.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct ClientFolder {
   std::vector<ClientFile> files;   // in byte order of their names: a stable order
   std::vector<std::string> errors; // what could not be read, one line each
 };
+
+// The path of a UTF-8 name. A plain std::string would be read in the C
+// locale's code page on Windows (byte by byte), not as UTF-8.
+inline std::filesystem::path Utf8Path(const std::string& name) { return std::filesystem::u8path(name); }
 
 // Walks `folder` (following links to files and folders) and lists every
 // regular file in it, except `skip` (a path inside it that is not part of

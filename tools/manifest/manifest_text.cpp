@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/manifest/client_folder.h"
+
 namespace manifest_tool {
 
 std::string FormatManifest(int32_t version, const std::string& url, const std::vector<ClientFile>& files) {
@@ -30,7 +32,7 @@ std::string FormatManifest(int32_t version, const std::string& url, const std::v
 }
 
 bool ReadWholeFile(const std::string& path, std::string* text) {
-  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  std::ifstream file(Utf8Path(path), std::ios::binary);
   if (!file) return false;
   std::ostringstream content;
   content << file.rdbuf();
@@ -40,18 +42,18 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 
 bool ReplaceFile(const std::string& path, const std::string& text, std::string* error) {
   namespace fs = std::filesystem;
-  const fs::path target(path);
-  const fs::path temporary = target.string() + ".writing";
+  const fs::path target = Utf8Path(path);
+  const fs::path temporary = Utf8Path(path + ".writing");
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     if (!file) {
-      *error = "cannot create " + temporary.string() + ": " + std::strerror(errno);
+      *error = "cannot create " + (path + ".writing") + ": " + std::strerror(errno);
       return false;
     }
     file << text;
     file.flush();
     if (!file) {
-      *error = "cannot write " + temporary.string();
+      *error = "cannot write " + (path + ".writing");
       std::error_code ignored;
       fs::remove(temporary, ignored);
       return false;

@@ -68,9 +68,8 @@ WriteOutcome WriteManifest(const WriteRequest& request) {
     // Every file is pinned by its digest: the downloader verifies its bytes.
     std::string hashError;
     if (!HashClientFile(request.folder, file.name, &file.sha256, &hashError)) outcome.refusals.push_back(hashError);
-    for (const std::string& problem : NameProblems(file.name)) outcome.refusals.push_back(file.name + ": " + problem);
-    const std::string tooLong = FileUrlProblem(request.url, file.name);
-    if (!tooLong.empty()) outcome.refusals.push_back(file.name + ": " + tooLong);
+    const std::string refusal = NameRefusal(request.url, file.name);
+    if (!refusal.empty()) outcome.refusals.push_back(PrintableName(file.name) + ": " + refusal);
     if (file.size == 0) {
       outcome.refusals.push_back(file.name + ": is empty; the downloader reads a length of 0 as an unreachable server");
     }
