@@ -36,6 +36,7 @@ watch_folder "$work" '%e %f' "$artifacts/work-folder-events"
 # window opens, loads the download information and is closed.
 one_start() {
   cp "$2" "$work/file.json"
+  cp "$2.sig" "$work/file.json.sig"
   : >"$artifacts/work-folder-events"
   open_program "$1" "$product"
   close_main_window "$1"
@@ -54,11 +55,12 @@ grep -q -x 'CREATE fileT.json' "$artifacts/work-folder-events" || fail "the serv
 
 echo "-- local 6, server 5: the local one stays"
 cp "$manifests/same-5.json" "$served"
+cp "$manifests/same-5.json.sig" "$served.sig"
 one_start newer "$manifests/other-6.json"
 cmp -s "$work/file.json" "$manifests/other-6.json" || fail "the local version 6 was replaced by a version 5"
 
 echo "-- no manifest on the server: the status, then the network box, exit code 0; file.json as it was"
-rm "$served"
+rm "$served" "$served.sig"
 start_program missing "$product"
 expect_box "tarvik-downloader..." "cHttp::OnExecute :: HTTP status 404 (-6)" ok
 expect_box "tarvik-downloader..." "cWinMain::LoadDownloadInfo :: network error, try again..." ok
