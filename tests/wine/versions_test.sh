@@ -3,7 +3,9 @@
 # nginx: the server's newer "Version" replaces the local file.json, an equal
 # or older one does not, "fileT.json" never stays; a manifest the server does
 # not have and a server that cannot be reached end the program with their
-# boxes and codes, leaving the local file.json as it was.
+# boxes and codes, leaving the local file.json as it was. A newer manifest
+# whose signature does not verify never replaces the verified local one: its
+# box says so, and the download and Launch work over the local copy.
 #
 #   versions_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
 set -euo pipefail
@@ -58,6 +60,34 @@ cp "$manifests/same-5.json" "$served"
 cp "$manifests/same-5.json.sig" "$served.sig"
 one_start newer "$manifests/other-6.json"
 cmp -s "$work/file.json" "$manifests/other-6.json" || fail "the local version 6 was replaced by a version 5"
+
+echo "-- local 5, the server's 6 signed by another key: the box says so, the local copy stays, Start and Launch use it"
+write_manifest "$manifest_tool" "$root/Live/fullclient/data" "$manifests/same-6.json" --version 6 ||
+  fail "manifest-tool refused same-6.json"
+cp "$manifests/same-6.json" "$served"
+openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$manifests/other.key" 2>/dev/null
+sign_manifest "$served" "$manifests/other.key"
+cp "$manifests/same-5.json" "$work/file.json"
+cp "$manifests/same-5.json.sig" "$work/file.json.sig"
+download=$(default_download_folder)
+rm -rf "$download"
+xdotool mousemove 5 5
+start_program forged "$product"
+expect_box "tarvik-downloader..." $'cWinMain::LoadDownloadInfo :: the download information from the server could not be verified: file.json does not match its signature file.json.sig\n\nThe copy verified before is used.' ok
+wait_main_window
+wait_client_size
+cmp -s "$work/file.json" "$manifests/same-5.json" || fail "a forged manifest replaced the verified one"
+cmp -s "$work/file.json.sig" "$manifests/same-5.json.sig" || fail "the verified manifest's signature changed"
+[[ ! -e $work/fileT.json && ! -e $work/fileT.json.sig ]] || fail "the forged copy or its signature stayed"
+click start
+wait_until 30 "the download did not finish" holds_bytes "$download" "$(bytes_in "$root/Live/fullclient/data")"
+wait_until 10 "Launch is not enabled" button_shows launch N
+same_client "$download" "$root"
+click launch
+wait_until 15 "the game did not start" test -s "$download/bin/launched.txt"
+expect_exit forged 1
+cp "$manifests/other-6.json" "$work/file.json"
+cp "$manifests/other-6.json.sig" "$work/file.json.sig"
 
 echo "-- no manifest on the server: the status, then the network box, exit code 0; file.json as it was"
 rm "$served" "$served.sig"
