@@ -4,7 +4,7 @@
 # signed client arrives byte for byte; one changed byte of "file.json", a
 # missing "file.json.sig", a signature by another key and an expired manifest
 # are each refused with exit code 1, naming the signature, and no file of the
-# client is written.
+# client is written. manifest-tool check --public finds the sound one signed.
 #   client_fetch_test.sh CLIENT-FETCH MANIFEST-TOOL
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -28,6 +28,16 @@ write_manifest "$tool" "$root/Live/fullclient/data" "$scratch/sound.json" --vers
 cp "$scratch/sound.json" "$json/file.json"
 cp "$scratch/sound.json.sig" "$json/file.json.sig"
 grep -q '"Expires" : "20[0-9-]*T[0-9:]*Z"' "$json/file.json" || fail "write --expires wrote no \"Expires\""
+# manifest-tool check finds the signature sound by the development key's
+# public half (read by the system's decoder: crypt32 under Wine).
+public=${DOWNLOADER_DEV_KEY%.key}.pub
+if [[ $tool == *.exe ]]; then
+  check=(wine "$tool" check "$(windows_path "$scratch/sound.json")" --public "$(windows_path "$public")")
+else
+  check=("$tool" check "$scratch/sound.json" --public "$public")
+fi
+"${check[@]}" >"$scratch/check" 2>&1 || fail "manifest-tool check refused the sound manifest: $(cat "$scratch/check")"
+grep -q 'signed by' "$scratch/check" || fail "manifest-tool check reported no signature: $(cat "$scratch/check")"
 start_content_server "$root"
 openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$scratch/other.key" 2>/dev/null
 

@@ -120,7 +120,6 @@ int Check(int argc, char** argv) {
       folder = argv[++i];
     } else if (option == "--public" && i + 1 < argc) {
       publicKey = argv[++i];
-      if (!manifest_tool::CanSign()) return Usage("--public needs the native build of manifest-tool");
     } else if (option.compare(0, 2, "--") != 0 && manifest.empty()) {
       manifest = option;
     } else {

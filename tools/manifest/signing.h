@@ -9,7 +9,7 @@
 namespace manifest_tool {
 
 // Whether this build of the tool can make keys and signatures (the native
-// one; the Windows one only writes and checks).
+// one; the Windows one writes and checks).
 bool CanSign();
 
 // A new ECDSA P-256 pair: the private key as PKCS#8 PEM (readable by its

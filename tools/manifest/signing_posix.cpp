@@ -140,32 +140,4 @@ bool SignManifest(const std::string& manifestPath, const std::string& keyPath, s
   return ReplaceFile(manifestPath + ".sig", std::string(reinterpret_cast<char*>(raw), sizeof raw), error);
 }
 
-bool VerifyManifest(const std::string& manifestPath, const std::string& publicPath, std::string* error) {
-  OwnedKey key = ReadKey(publicPath, false, error);
-  if (!key) return false;
-  unsigned char point[1 + platform::kP256PublicKeySize];
-  size_t length = 0;
-  if (EVP_PKEY_get_octet_string_param(key.get(), "encoded-pub-key", point, sizeof point, &length) != 1 ||
-      length != sizeof point || point[0] != 0x04) {
-    *error = publicPath + ": its point cannot be read";
-    return false;
-  }
-  std::string bytes;
-  std::string signature;
-  if (!ReadWholeFile(manifestPath, &bytes)) {
-    *error = manifestPath + ": cannot be read";
-    return false;
-  }
-  if (!ReadWholeFile(manifestPath + ".sig", &signature) || signature.size() != platform::kP256SignatureSize) {
-    *error = "the signature " + manifestPath + ".sig is missing or is not 64 bytes";
-    return false;
-  }
-  if (!platform::VerifyP256Signature(point + 1, bytes.data(), bytes.size(),
-                                     reinterpret_cast<const unsigned char*>(signature.data()))) {
-    *error = manifestPath + " does not match its signature " + manifestPath + ".sig by " + publicPath;
-    return false;
-  }
-  return true;
-}
-
 }  // namespace manifest_tool

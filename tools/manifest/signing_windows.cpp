@@ -1,12 +1,13 @@
-// The Windows build of the tool writes and checks manifests; keys and
-// signatures are made by the native build, where the operator signs.
+// The Windows build of the tool writes and checks manifests (signatures
+// too); keys and signatures are made by the native build, where the
+// operator signs.
 
 #include "tools/manifest/signing.h"
 
 namespace manifest_tool {
 
 namespace {
-const char kNativeOnly[] = "keys and signatures are made and checked by the native build of manifest-tool";
+const char kNativeOnly[] = "keys and signatures are made by the native build of manifest-tool";
 }
 
 bool CanSign() { return false; }
@@ -17,11 +18,6 @@ bool MakeKeyPair(const std::string&, const std::string&, std::string* error) {
 }
 
 bool SignManifest(const std::string&, const std::string&, std::string* error) {
-  *error = kNativeOnly;
-  return false;
-}
-
-bool VerifyManifest(const std::string&, const std::string&, std::string* error) {
   *error = kNativeOnly;
   return false;
 }
