@@ -5,7 +5,8 @@
 # not have and a server that cannot be reached end the program with their
 # boxes and codes, leaving the local file.json as it was. A newer manifest
 # whose signature does not verify never replaces the verified local one: its
-# box says so, and the download and Launch work over the local copy.
+# box says so, and the download and Launch work over the local copy; an
+# expired one, with no local copy, ends the program with its box.
 #
 #   versions_test.sh DOWNLOADER.EXE MANIFEST-TOOL.EXE GAME.EXE
 set -euo pipefail
@@ -86,6 +87,18 @@ same_client "$download" "$root"
 click launch
 wait_until 15 "the game did not start" test -s "$download/bin/launched.txt"
 expect_exit forged 1
+
+echo "-- no local copy, the server's manifest signed but expired: its box, exit code 0, nothing kept"
+write_manifest "$manifest_tool" "$root/Live/fullclient/data" "$served" --version 7 --expires 1 ||
+  fail "manifest-tool refused the version 7"
+sed -i 's/"Expires" : "[^"]*"/"Expires" : "2020-01-01T00:00:00Z"/' "$served"
+sign_manifest "$served"
+rm "$work/file.json" "$work/file.json.sig"
+start_program expired "$product"
+expect_box "tarvik-downloader..." 'cWinMain::LoadDownloadInfo :: the download information could not be verified: file.json expired at 2020-01-01T00:00:00Z (its "Expires", covered by its signature file.json.sig)' ok
+expect_exit expired 0
+[[ ! -e $work/file.json && ! -e $work/file.json.sig ]] || fail "the expired manifest or its signature was kept"
+
 cp "$manifests/other-6.json" "$work/file.json"
 cp "$manifests/other-6.json.sig" "$work/file.json.sig"
 
