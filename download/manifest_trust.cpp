@@ -20,7 +20,9 @@ bool ReadWhole(const char* path, std::vector<char>* bytes) {
   if (!file) return false;
   char buffer[1 << 16];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes->insert(bytes->end(), buffer, buffer + got);
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    bytes->insert(bytes->end(), buffer, buffer + got);
+  }
   return !std::ferror(file.get());
 }
 
@@ -119,8 +121,9 @@ void DescribeManifestCheck(const ManifestCheck& check, const char* name, char* t
                     check.expires, name);
       break;
     case ManifestTrust::kBadExpiry:
-      std::snprintf(text, capacity, "%s has an \"Expires\", \"%.31s\", that is not a UTC time like 2027-03-01T00:00:00Z",
-                    name, check.expires);
+      std::snprintf(text, capacity,
+                    "%s has an \"Expires\", \"%.31s\", that is not a UTC time like 2027-03-01T00:00:00Z", name,
+                    check.expires);
       break;
   }
 }

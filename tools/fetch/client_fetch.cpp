@@ -19,6 +19,7 @@
 #include "download/manager.h"
 #include "download/manifest_trust.h"
 #include "platform/files.h"
+#include "platform/manifest_keys.h"
 #include "platform/message_box.h"
 #include "platform/out_of_memory.h"
 #include "platform/system.h"
@@ -151,7 +152,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "client-fetch: cannot fetch %s\n", manifestUrl.c_str());
       return 1;
     }
-    if (fetch.DownloadResource((manifestUrl + ".sig").c_str(), "file.json.sig") == 0) {
+    if (platform::ManifestSignaturesRequired() &&
+        fetch.DownloadResource((manifestUrl + ".sig").c_str(), "file.json.sig") == 0) {
       platform::RemoveFile("file.json.sig");
     }
   }

@@ -90,7 +90,9 @@ int Write(int argc, char** argv) {
       if (!ParseVersion(argv[++i], &request.version)) return Usage("--version takes a number from 0 to 2147483647");
       request.hasVersion = true;
     } else if (option == "--expires" && hasValue) {
-      if (!ExpiryFromDays(argv[++i], &request.expires)) return Usage("--expires takes a number of days from 1 to 36500");
+      if (!ExpiryFromDays(argv[++i], &request.expires)) {
+        return Usage("--expires takes a number of days from 1 to 36500");
+      }
     } else if (option.compare(0, 2, "--") != 0 && request.folder.empty()) {
       request.folder = option;
     } else {
