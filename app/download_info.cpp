@@ -52,41 +52,38 @@ ManifestLoad LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info) {
   info->totalSize = 0;
   info->refusal[0] = 0;
   cResDownloader fetch(AppDownloadHost());
-  cJson manifest;
-  const ManifestCheck local = CheckManifest(kManifest);
-  const bool localPresent = local.trust != ManifestTrust::kUnreadable;
-  const bool localSound = local.trust == ManifestTrust::kTrusted && manifest.LoadFile(kManifest);
+  // Each copy is read once, by its check: what is used is what verified.
+  cJson local;
+  const ManifestCheck localCheck = CheckManifest(kManifest, local);
+  const bool localPresent = localCheck.trust != ManifestTrust::kUnreadable;
+  const bool localSound = localCheck.trust == ManifestTrust::kTrusted && localCheck.isObject;
   const char* target = localPresent ? kFetched : kManifest;
   const char* targetSignature = localPresent ? kFetchedSignature : kSignature;
   if (!FetchSigned(fetch, manifestUrl, target, targetSignature)) {
     if (localPresent) platform::RemoveFile(kFetched);  // whatever part of it arrived
     return ManifestLoad::kNetworkError;
   }
-  const ManifestCheck fetched = CheckManifest(target);
-  if (fetched.trust != ManifestTrust::kTrusted) {
+  cJson fetched;
+  const ManifestCheck fetchedCheck = CheckManifest(target, fetched);
+  cJson* inForce = &local;
+  if (fetchedCheck.trust != ManifestTrust::kTrusted) {
     platform::RemoveFile(target);
     platform::RemoveFile(targetSignature);
-    DescribeManifestCheck(fetched, kManifest, info->refusal, sizeof info->refusal);
+    DescribeManifestCheck(fetchedCheck, kManifest, info->refusal, sizeof info->refusal);
     if (!localSound) return ManifestLoad::kUnverified;
-  } else if (localPresent) {
-    cJson fetchedManifest;
-    const bool replace =
-        !localSound || (fetchedManifest.LoadFile(kFetched) && FetchedIsNewer(manifest, fetchedManifest));
-    fetchedManifest.Release();
-    if (replace) {
-      Replace(kFetched, kManifest);
-      Replace(kFetchedSignature, kSignature);
-    } else {
-      platform::RemoveFile(kFetched);
-      platform::RemoveFile(kFetchedSignature);
-    }
+  } else if (!localPresent) {
+    inForce = &fetched;  // fetched straight into "file.json"
+  } else if (!localSound || (fetchedCheck.isObject && FetchedIsNewer(local, fetched))) {
+    Replace(kFetched, kManifest);
+    Replace(kFetchedSignature, kSignature);
+    inForce = &fetched;
+  } else {
+    platform::RemoveFile(kFetched);
+    platform::RemoveFile(kFetchedSignature);
   }
-  if (manifest.LoadFile(kManifest)) {
-    if (cJson::Node* totalSize = manifest.Find("TotalSize")) {
-      info->sizeKnown = true;
-      info->totalSize = totalSize->GetInt64();
-    }
+  if (cJson::Node* totalSize = inForce->Find("TotalSize")) {
+    info->sizeKnown = true;
+    info->totalSize = totalSize->GetInt64();
   }
-  manifest.Release();
   return ManifestLoad::kLoaded;
 }

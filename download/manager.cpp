@@ -147,8 +147,8 @@ bool cMgrDownloader::DoDownloadFile() {
 bool cMgrDownloader::LoadManifest(cJson& manifest, ManifestSummary* summary) {
   platform::SetCurrentFolder(host_.ResourceFolder());
   // Checked again here: the copy in the work folder may have changed since
-  // the program read it at start.
-  const ManifestCheck check = CheckManifest("file.json");
+  // the program read it at start. The run reads the bytes that verified.
+  const ManifestCheck check = CheckManifest("file.json", manifest);
   if (check.trust != ManifestTrust::kTrusted && check.trust != ManifestTrust::kUnreadable) {
     char reason[256];
     char text[384];
@@ -158,7 +158,7 @@ bool cMgrDownloader::LoadManifest(cJson& manifest, ManifestSummary* summary) {
     Warn(host_, text);
     return false;
   }
-  if (!manifest.LoadFile("file.json")) {
+  if (!check.isObject) {
     Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json loading error (-51)");
     return false;
   }

@@ -46,7 +46,7 @@ bool Digits(const char* text, int count, unsigned* value) {
 }
 
 ManifestCheck Checked(ManifestTrust trust) {
-  ManifestCheck check{trust, ""};
+  ManifestCheck check{trust, false, ""};
   return check;
 }
 
@@ -70,7 +70,8 @@ bool ParseUtcTime(const char* text, long long* seconds) {
   return true;
 }
 
-ManifestCheck CheckManifest(const char* path) {
+ManifestCheck CheckManifest(const char* path, cJson& manifest) {
+  manifest.Release();
   std::vector<char> bytes;
   if (!ReadWhole(path, &bytes)) return Checked(ManifestTrust::kUnreadable);
   if (platform::ManifestSignaturesRequired()) {
@@ -84,11 +85,10 @@ ManifestCheck CheckManifest(const char* path) {
       return Checked(ManifestTrust::kForged);
     }
   }
-  // The bytes just verified are the ones read for "Expires".
   bytes.push_back(0);
-  cJson manifest;
   ManifestCheck check = Checked(ManifestTrust::kTrusted);
-  cJson::Node* expires = manifest.Parse(bytes.data()) ? manifest.Find("Expires") : nullptr;
+  check.isObject = manifest.Parse(bytes.data());
+  cJson::Node* expires = check.isObject ? manifest.Find("Expires") : nullptr;
   if (expires) {
     std::snprintf(check.expires, sizeof check.expires, "%s", expires->GetText());
     long long until = 0;
@@ -98,7 +98,6 @@ ManifestCheck CheckManifest(const char* path) {
       check.trust = ManifestTrust::kExpired;
     }
   }
-  manifest.Release();
   return check;
 }
 

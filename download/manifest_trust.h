@@ -20,12 +20,18 @@ enum class ManifestTrust {
 
 struct ManifestCheck {
   ManifestTrust trust;
+  bool isObject;     // the bytes read are a JSON object (see cJson::Parse)
   char expires[32];  // the "Expires" text when it was read, else ""
 };
 
+class cJson;
+
 // Checks the manifest at `path` against `path` + ".sig". A build configured
-// without keys (DOWNLOADER_UNSIGNED_MANIFESTS) checks only "Expires".
-ManifestCheck CheckManifest(const char* path);
+// without keys (DOWNLOADER_UNSIGNED_MANIFESTS) checks only "Expires". The
+// bytes read are parsed into `manifest`, so that a reader uses exactly the
+// bytes the signature covers, never the file read a second time; use them
+// only when the check says kTrusted.
+ManifestCheck CheckManifest(const char* path, cJson& manifest);
 
 // Why a manifest was refused, for the player, naming it as `name` (for
 // example: file.json does not match its signature file.json.sig).

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "download/manifest_trust.h"
+#include "json/json.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/dev_key_signing.h"
 #include "tests/support/http_test_server.h"
@@ -75,7 +76,9 @@ TEST_F(DownloadInfoTest, KeepsTheNewerVerifiedManifestAndNeverLeavesTheFetchedCo
     DownloadInfo info{true, -1};
     ASSERT_EQ(LoadDownloadManifest(url.c_str(), &info), ManifestLoad::kLoaded);
     EXPECT_EQ(ReadWholeFile("file.json"), c.replaced ? c.served : c.local);
-    EXPECT_EQ(CheckManifest("file.json").trust, ManifestTrust::kTrusted) << "the signature stays beside its manifest";
+    cJson inForce;
+    EXPECT_EQ(CheckManifest("file.json", inForce).trust, ManifestTrust::kTrusted)
+        << "the signature stays beside its manifest";
     EXPECT_FALSE(FileExists("fileT.json"));
     EXPECT_FALSE(FileExists("fileT.json.sig"));
     EXPECT_EQ(info.sizeKnown, c.sizeKnown);

@@ -18,6 +18,7 @@
 #include "download/main_window_link.h"
 #include "download/manager.h"
 #include "download/manifest_trust.h"
+#include "json/json.h"
 #include "platform/files.h"
 #include "platform/manifest_keys.h"
 #include "platform/message_box.h"
@@ -158,7 +159,8 @@ int main(int argc, char** argv) {
     }
   }
   // The program's own check: a manifest that does not verify is not used.
-  const ManifestCheck check = CheckManifest("file.json");
+  cJson fetched;
+  const ManifestCheck check = CheckManifest("file.json", fetched);
   if (check.trust != ManifestTrust::kTrusted) {
     char reason[256];
     DescribeManifestCheck(check, "file.json", reason, sizeof reason);
