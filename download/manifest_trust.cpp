@@ -1,5 +1,7 @@
 #include "download/manifest_trust.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,13 +16,14 @@
 
 namespace {
 
-// The whole file; false when it cannot be read.
-bool ReadWhole(const char* path, std::vector<char>* bytes) {
+// The file's bytes, at most `limit` of them; false when it cannot be read.
+bool ReadUpTo(const char* path, size_t limit, std::vector<char>* bytes) {
   platform::OwnedFile file(platform::OpenFile(path, "rb"));
   if (!file) return false;
   char buffer[1 << 16];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+  while (bytes->size() < limit &&
+         (got = std::fread(buffer, 1, std::min(sizeof buffer, limit - bytes->size()), file.get())) > 0) {
     bytes->insert(bytes->end(), buffer, buffer + got);
   }
   return !std::ferror(file.get());
@@ -73,10 +76,11 @@ bool ParseUtcTime(const char* text, long long* seconds) {
 ManifestCheck CheckManifest(const char* path, cJson& manifest) {
   manifest.Release();
   std::vector<char> bytes;
-  if (!ReadWhole(path, &bytes)) return Checked(ManifestTrust::kUnreadable);
+  if (!ReadUpTo(path, SIZE_MAX, &bytes)) return Checked(ManifestTrust::kUnreadable);
   if (platform::ManifestSignaturesRequired()) {
     std::vector<char> signature;
-    if (!ReadWhole((std::string(path) + ".sig").c_str(), &signature) ||
+    // One byte more than a signature: a longer file is none, however long.
+    if (!ReadUpTo((std::string(path) + ".sig").c_str(), platform::kP256SignatureSize + 1, &signature) ||
         signature.size() != platform::kP256SignatureSize) {
       return Checked(ManifestTrust::kNoSignature);
     }
