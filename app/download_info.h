@@ -3,10 +3,14 @@
 // content server into the current directory (the resource folder), where
 // the download manager reads it later, and the client's total size.
 //
-// With a local "file.json" that loads, the server's copy is fetched into
-// "fileT.json" and replaces the local one only when its "Version" is
-// larger; "fileT.json" is gone afterwards in every case. Without one, the
-// server's copy is fetched straight into "file.json".
+// The server's copy comes with its signature "file.json.sig", and is used
+// only once it verifies (download/manifest_trust.h); the local copy too. With
+// a local "file.json", the server's copy is fetched into "fileT.json" (and
+// "fileT.json.sig") and replaces the local one when it verifies and the
+// local one does not, or has a smaller "Version"; "fileT.json" is gone
+// afterwards in every case. Without one, the server's copy is fetched
+// straight into "file.json". A fetched copy that does not verify is deleted
+// with its signature and never replaces anything.
 
 #include <cstdint>
 
@@ -15,9 +19,19 @@ struct DownloadInfo {
   // the client's size is then unknown, not 0.
   bool sizeKnown;
   int64_t totalSize;
+  // Why the server's copy was refused ("" when it was not): with kLoaded the
+  // local copy was kept, with kUnverified none verified.
+  char refusal[320];
 };
 
-// False when the fetch brought nothing; then no "file.json" was deleted or
-// replaced. Some transfer failures end the process inside the fetch, with
-// their own messages.
-bool LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info);
+enum class ManifestLoad {
+  kLoaded,
+  // The fetch brought nothing; no "file.json" was deleted or replaced.
+  kNetworkError,
+  // No manifest verifies: neither the server's nor a local one.
+  kUnverified,
+};
+
+// Some transfer failures end the process inside the fetch, with their own
+// messages.
+ManifestLoad LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info);

@@ -312,9 +312,25 @@ void cWinMain::LoadDownloadInfo() {
   char url[512];
   std::snprintf(url, sizeof url, "%sfile.json", theApp->serverBaseUrl);
   DownloadInfo info;
-  if (!LoadDownloadManifest(url, &info)) {
+  const ManifestLoad load = LoadDownloadManifest(url, &info);
+  if (load == ManifestLoad::kNetworkError) {
     NotifyUser("cWinMain::LoadDownloadInfo :: network error, try again...", platform::kMbIconWarning);
     platform::EndProcess(0);
+  }
+  char text[512];
+  if (load == ManifestLoad::kUnverified) {
+    // Nothing the server sent can be trusted: the run goes no further.
+    std::snprintf(text, sizeof text,
+                  "cWinMain::LoadDownloadInfo :: the download information could not be verified: %s", info.refusal);
+    NotifyUser(text, platform::kMbIconWarning);
+    platform::EndProcess(0);
+  }
+  if (info.refusal[0]) {
+    std::snprintf(text, sizeof text,
+                  "cWinMain::LoadDownloadInfo :: the download information from the server could not be verified: "
+                  "%s\n\nThe copy verified before is used.",
+                  info.refusal);
+    NotifyUser(text, platform::kMbIconWarning);
   }
   totalSize = info.totalSize;
   totalSizeMissing = !info.sizeKnown;

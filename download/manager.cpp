@@ -9,6 +9,7 @@
 #include "download/file_url.h"
 #include "download/main_window_link.h"
 #include "download/manifest.h"
+#include "download/manifest_trust.h"
 #include "download/transfer_log.h"
 #include "json/json.h"
 #include "platform/message_box.h"
@@ -148,7 +149,19 @@ bool cMgrDownloader::DoDownloadFile() {
 
 bool cMgrDownloader::LoadManifest(cJson& manifest, ManifestSummary* summary) {
   platform::SetCurrentFolder(host_.ResourceFolder());
-  if (!manifest.LoadFile("file.json")) {
+  // Checked again here: the copy in the work folder may have changed since
+  // the program read it at start. The run reads the bytes that verified.
+  const ManifestCheck check = CheckManifest("file.json", manifest);
+  if (check.trust != ManifestTrust::kTrusted && check.trust != ManifestTrust::kUnreadable) {
+    char reason[256];
+    char text[384];
+    DescribeManifestCheck(check, "file.json", reason, sizeof reason);
+    std::snprintf(text, sizeof text,
+                  "cMgrDownloader::DoDownloadFile :: the download information could not be verified: %s (-55)", reason);
+    Warn(host_, text);
+    return false;
+  }
+  if (!check.isObject) {
     Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json loading error (-51)");
     return false;
   }

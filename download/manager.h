@@ -55,8 +55,9 @@ class cMgrDownloader : public cThread {
   std::unique_ptr<cFileDownloader[]> workers;
 
  private:
-  // The steps of a run. Loads "file.json" from the resource folder and reads
-  // its summary; false, after telling the player, when it cannot be used.
+  // The steps of a run. Loads "file.json" from the resource folder once it
+  // verifies (download/manifest_trust.h) and reads its summary; false, after
+  // telling the player, when it cannot be used.
   bool LoadManifest(cJson& manifest, ManifestSummary* summary);
   // Starts the entries in manifest order, at most one slot's worth at a
   // time, until every one has been started or the run is stopped.

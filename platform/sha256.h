@@ -25,6 +25,8 @@ class Sha256 {
   // The digest of everything given since construction or the last Finish,
   // then a fresh start. False when the system failed.
   bool Finish(Sha256Text text);
+  // The same as 32 raw bytes.
+  bool Finish(unsigned char (&digest)[32]);
 
  private:
   struct State;

@@ -2,6 +2,8 @@
 
 #include <openssl/evp.h>
 
+#include <cstring>
+
 #include "platform/sha256.h"
 
 namespace platform {
@@ -24,13 +26,20 @@ void Sha256::Update(const void* data, size_t size) {
   if (EVP_DigestUpdate(state_->context, data, size) != 1) state_->failed = true;
 }
 
-bool Sha256::Finish(Sha256Text text) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
+bool Sha256::Finish(unsigned char (&digest)[32]) {
+  unsigned char full[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
-  const bool ok = !state_->failed && EVP_DigestFinal_ex(state_->context, digest, &length) == 1 && length == 32;
+  const bool ok = !state_->failed && EVP_DigestFinal_ex(state_->context, full, &length) == 1 && length == 32;
   state_->Open();
-  if (ok) detail::HexDigest(digest, text);
+  if (ok) std::memcpy(digest, full, sizeof digest);
   return ok;
+}
+
+bool Sha256::Finish(Sha256Text text) {
+  unsigned char digest[32];
+  if (!Finish(digest)) return false;
+  detail::HexDigest(digest, text);
+  return true;
 }
 
 }  // namespace platform

@@ -55,14 +55,19 @@ void Sha256::Update(const void* data, size_t size) {
   }
 }
 
-bool Sha256::Finish(Sha256Text text) {
-  unsigned char digest[32];
+bool Sha256::Finish(unsigned char (&digest)[32]) {
   const bool ok =
       state_->hash && !state_->failed && BCryptFinishHash(state_->hash.get(), digest, sizeof digest, 0) >= 0;
   state_->hash.reset();
   state_->Open();
-  if (ok) detail::HexDigest(digest, text);
   return ok;
+}
+
+bool Sha256::Finish(Sha256Text text) {
+  unsigned char digest[32];
+  if (!Finish(digest)) return false;
+  detail::HexDigest(digest, text);
+  return true;
 }
 
 }  // namespace platform

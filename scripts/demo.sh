@@ -4,8 +4,11 @@
 # loopback (nginx):
 #   1. a client of about 100 MB is published: its files (with a small game,
 #      bin/game.exe, as the launch target) and a manifest written by
-#      manifest-tool, served four connections at a time at 1.25 MB/s each,
-#      so the download takes about 20 seconds;
+#      manifest-tool and signed with the development key (made once, in
+#      build/dev-keys/, by the first configure; the program trusts its public
+#      half), served four connections at a time at 1.25 MB/s each, so the
+#      download takes about 20 seconds; a forged copy of the manifest is
+#      shown refused by client-fetch;
 #   2. downloader.exe starts (on your display when there is one, else on a
 #      private Xvfb), shows the client's size, and Start is pressed;
 #   3. part way, Pause: the transfers stop with the files half written;
@@ -27,7 +30,9 @@ source "$repo/tests/wine/wine_test_lib.sh"
 if [[ ${1:-} != --session ]]; then
   scripts/setup.sh
   echo "== building downloader.exe, manifest-tool.exe, the demo game and the probe (windows preset)"
-  windows_session_environment downloader manifest-tool test_game
+  windows_session_environment downloader manifest-tool client-fetch test_game
+  echo "== building manifest-tool for signing (native-release preset)"
+  cmake --preset native-release >/dev/null && cmake --build --preset native-release --target manifest-tool >/dev/null
   file build/windows/app/downloader.exe
   rm -rf "$demo"
   mkdir -p "$demo"
@@ -63,8 +68,27 @@ publish_client "$root" "$repo/build/windows/tools/manifest/manifest-tool.exe" bi
   data/sound/music.ogg:12000000 data/sound/voices.ogg:11500000 data/textures.pak:11000000 data/video/intro.bik:10500000
 total=$(bytes_in "$root/Live/fullclient/data")
 download=$(default_download_folder)
+json=$root/Live/fullclient/json
+# What an operator does for each publication, on the machine that holds the
+# private key: sign the manifest, then check it as players will meet it.
+signer=$repo/build/native-release/tools/manifest/manifest-tool
+"$signer" sign "$json/file.json" --key "$DOWNLOADER_DEV_KEY" >/dev/null || fail "manifest-tool sign failed"
+"$signer" check "$json/file.json" --folder "$root/Live/fullclient/data" --public "${DOWNLOADER_DEV_KEY%.key}.pub" |
+  grep -q 'signed by' || fail "manifest-tool check does not find the signature sound"
+echo "   file.json signed with build/dev-keys/manifest.key: file.json.sig, $(stat -c %s "$json/file.json.sig") bytes"
 start_content_server "$root" 1250k
 echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each at 1.25 MB/s (4 at a time)"
+
+echo "   a forged manifest (one byte changed) is refused before any file is fetched:"
+cp "$json/file.json" "$demo/signed.json"
+sed -i '0,/"Version" : 1/s//"Version" : 9/' "$json/file.json"
+forged_status=0
+WINEDEBUG=-all wine "$repo/build/windows/tools/fetch/client-fetch.exe" "http://$DOWNLOADER_HOST/Live/fullclient/json/" \
+  "$(windows_path "$demo")\\forged" >"$demo/forged.txt" 2>&1 || forged_status=$?
+((forged_status == 1)) && grep -q 'could not be verified' "$demo/forged.txt" || fail "client-fetch took a forged manifest: $(cat "$demo/forged.txt")"
+[[ -z $(ls -A "$demo/forged" 2>/dev/null) ]] || fail "client-fetch wrote files of a forged manifest"
+sed 's/^/     /' <(tr -d '\r' <"$demo/forged.txt" | grep 'could not be verified')
+cp "$demo/signed.json" "$json/file.json"
 
 echo "== 2. downloader.exe starts; a third of a second later it shows the client's size"
 open_program demo "$product"

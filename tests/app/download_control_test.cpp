@@ -18,6 +18,7 @@
 #include "platform/out_of_memory.h"
 #include "platform/system.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/dev_key_signing.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ TEST_F(DownloadControlTest, ARunStartedForTheApplicationReadsItsManifestAndTells
   ASSERT_TRUE(WriteWholeFile(NativePath(PathIn("work\\file.json")).string(),
                              "{ \"Version\" : 1, \"TotalCount\" : 0, \"TotalSize\" : 0, \"URL\" : "
                              "\"http://127.0.0.1/\", \"FileList\" : [] }"));
+  ASSERT_TRUE(SignWithDevKey(NativePath(PathIn("work\\file.json")).string()));
   cEndRecorder window;
   SetMainWindowLink(&window);
   StartDownloadManager();

@@ -5,7 +5,10 @@
 
 #include <string>
 
+#include "download/manifest_trust.h"
+#include "json/json.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/dev_key_signing.h"
 #include "tests/support/http_test_server.h"
 
 namespace {
@@ -30,7 +33,16 @@ std::string Manifest(const std::string& version, const std::string& totalSize) {
   return text + "\"TotalCount\": 0, \"URL\": \"http://127.0.0.1/\"}";
 }
 
-TEST_F(DownloadInfoTest, KeepsTheNewerManifestAndNeverLeavesTheFetchedCopy) {
+// Each copy, local and served, with its signature: by the development key
+// (signed), or one made for other bytes (forged).
+enum Signature { kSigned, kForged };
+
+void WriteSigned(const std::string& path, const std::string& text, Signature signature) {
+  ASSERT_TRUE(WriteWholeFile(path, text));
+  ASSERT_TRUE(WriteWholeFile(path + ".sig", DevKeySignature(signature == kSigned ? text : text + " ")));
+}
+
+TEST_F(DownloadInfoTest, KeepsTheNewerVerifiedManifestAndNeverLeavesTheFetchedCopy) {
   struct Case {
     const char* what;
     std::string local;   // "" : no local file.json
@@ -38,6 +50,8 @@ TEST_F(DownloadInfoTest, KeepsTheNewerManifestAndNeverLeavesTheFetchedCopy) {
     bool replaced;       // file.json holds the served text afterwards
     bool sizeKnown;
     int64_t totalSize;
+    Signature localSignature = kSigned;
+    Signature servedSignature = kSigned;
   } cases[] = {
       {"first run", "", Manifest("6", "1000"), true, true, 1000},
       {"local 5, server 6", Manifest("5", "500"), Manifest("6", "600"), true, true, 600},
@@ -49,23 +63,48 @@ TEST_F(DownloadInfoTest, KeepsTheNewerManifestAndNeverLeavesTheFetchedCopy) {
       {"local copy not JSON", "garbage", Manifest("1", "600"), true, true, 600},
       {"no TotalSize", "", Manifest("3", ""), true, false, 0},
       {"a total of 0", "", Manifest("3", "0"), true, true, 0},
+      {"server copy 6 forged", Manifest("5", "500"), Manifest("6", "600"), false, true, 500, kSigned, kForged},
+      {"local copy 6 forged", Manifest("6", "500"), Manifest("5", "600"), true, true, 600, kForged, kSigned},
   };
   const std::string url = server.Url("/json/file.json");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove("file.json");
-    if (!c.local.empty()) {
-      ASSERT_TRUE(WriteWholeFile("file.json", c.local));
-    }
+    if (!c.local.empty()) WriteSigned("file.json", c.local, c.localSignature);
     server.AddFile("/json/file.json", c.served);
+    server.AddFile("/json/file.json.sig", DevKeySignature(c.servedSignature == kSigned ? c.served : "forged"));
     DownloadInfo info{true, -1};
-    ASSERT_TRUE(LoadDownloadManifest(url.c_str(), &info));
+    ASSERT_EQ(LoadDownloadManifest(url.c_str(), &info), ManifestLoad::kLoaded);
     EXPECT_EQ(ReadWholeFile("file.json"), c.replaced ? c.served : c.local);
+    cJson inForce;
+    EXPECT_EQ(CheckManifest("file.json", inForce).trust, ManifestTrust::kTrusted)
+        << "the signature stays beside its manifest";
     EXPECT_FALSE(FileExists("fileT.json"));
+    EXPECT_FALSE(FileExists("fileT.json.sig"));
     EXPECT_EQ(info.sizeKnown, c.sizeKnown);
     EXPECT_EQ(info.totalSize, c.totalSize);
+    EXPECT_EQ(std::string(info.refusal),
+              c.servedSignature == kForged ? "file.json does not match its signature file.json.sig" : "");
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(DownloadInfoTest, WithoutAVerifiedManifestNothingIsUsedAndTheLocalCopyStays) {
+  const std::string url = server.Url("/json/file.json");
+  server.AddFile("/json/file.json", Manifest("7", "700"));
+  server.AddFile("/json/file.json.sig", DevKeySignature("forged"));
+  for (const std::string& local : {Manifest("6", "600"), std::string()}) {
+    std::filesystem::remove("file.json");
+    std::filesystem::remove("file.json.sig");
+    if (!local.empty()) WriteSigned("file.json", local, kForged);
+    DownloadInfo info;
+    EXPECT_EQ(LoadDownloadManifest(url.c_str(), &info), ManifestLoad::kUnverified);
+    EXPECT_EQ(std::string(info.refusal), "file.json does not match its signature file.json.sig");
+    EXPECT_EQ(FileExists("file.json") ? ReadWholeFile("file.json") : "", local) << "nothing deleted or moved";
+    EXPECT_EQ(FileExists("file.json.sig"), !local.empty());
+    EXPECT_FALSE(FileExists("fileT.json"));
+    EXPECT_FALSE(FileExists("fileT.json.sig"));
+  }
 }
 
 TEST_F(DownloadInfoTest, AFailedFetchChangesNothing) {
@@ -79,7 +118,7 @@ TEST_F(DownloadInfoTest, AFailedFetchChangesNothing) {
       ASSERT_TRUE(WriteWholeFile("file.json", local));
     }
     DownloadInfo info;
-    EXPECT_FALSE(LoadDownloadManifest(url.c_str(), &info));
+    EXPECT_EQ(LoadDownloadManifest(url.c_str(), &info), ManifestLoad::kNetworkError);
     EXPECT_EQ(FileExists("file.json") ? ReadWholeFile("file.json") : "", local);
     EXPECT_FALSE(FileExists("fileT.json"));
   }

@@ -77,6 +77,8 @@ total=$(bytes_in "$root/Live/fullclient/data")
 manifest=$root/Live/fullclient/json/file.json
 cp "$manifest" "$artifacts/hashed.json"
 sed 's/, "SHA256" : "[0-9a-f]*"//' "$artifacts/hashed.json" >"$artifacts/plain.json"
+sign_manifest "$artifacts/hashed.json"
+sign_manifest "$artifacts/plain.json"
 start_content_server "$root"
 copies=$WINEPREFIX/copies
 TIMEFORMAT='%R %U %S'
@@ -140,6 +142,7 @@ read -r curl_wall curl_cpu <<<"$(median_of_3 run_curl)"
 echo "   curl -P4:              wall $curl_wall s, CPU $curl_cpu s"
 for digests in plain hashed; do
   cp "$artifacts/$digests.json" "$manifest"
+  cp "$artifacts/$digests.json.sig" "$manifest.sig"
   read -r engine_wall engine_cpu <<<"$(median_of_3 run_engine)"
   read -r program_wall program_cpu <<<"$(median_of_3 run_downloader)"
   label="without digests"

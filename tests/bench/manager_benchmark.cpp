@@ -39,6 +39,7 @@
 #include "tests/download/test_host.h"
 #include "tests/support/nginx_server.h"
 #include "tools/manifest/manifest_text.h"
+#include "tools/manifest/signing.h"
 #include "tools/manifest/writer.h"
 
 extern char** environ;
@@ -102,6 +103,17 @@ class cBench {
       std::fprintf(stderr, "manifest: %s\n", outcome.refusals.front().c_str());
       std::exit(1);
     }
+    Sign();
+  }
+
+  // The manager uses a manifest only once it verifies: signed with the
+  // development key, as an operator signs.
+  void Sign() {
+    std::string error;
+    if (!manifest_tool::SignManifest((folder_ / "work" / "file.json").string(), DOWNLOADER_DEV_KEY_FILE, &error)) {
+      std::fprintf(stderr, "manifest: %s\n", error.c_str());
+      std::exit(1);
+    }
   }
 
   // Takes the digests out of the manifest, or puts them back.
@@ -109,6 +121,7 @@ class cBench {
     const fs::path manifest = folder_ / "work" / "file.json";
     if (use) {
       fs::copy_file(folder_ / "file-with-digests.json", manifest, fs::copy_options::overwrite_existing);
+      Sign();
       return;
     }
     std::string text;
@@ -117,6 +130,7 @@ class cBench {
     std::string error;
     manifest_tool::ReplaceFile(manifest.string(),
                                std::regex_replace(text, std::regex(", \"SHA256\" : \"[0-9a-f]{64}\""), ""), &error);
+    Sign();
   }
 
   // A run over the client already in the manager's folder (from the last

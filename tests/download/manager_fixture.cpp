@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/system.h"
+#include "tests/support/dev_key_signing.h"
 #include "tools/manifest/writer.h"
 
 namespace fs = std::filesystem;
@@ -58,10 +59,12 @@ void ManagerTest::WriteManifest(const std::string& url) {
   const manifest_tool::WriteOutcome outcome = manifest_tool::WriteManifest(
       {temp.PathOf("server/client"), url.empty() ? BaseUrl() : url, temp.PathOf("work/file.json"), true, 1});
   ASSERT_TRUE(outcome.written) << ::testing::PrintToString(outcome.refusals);
+  ASSERT_TRUE(SignWithDevKey(temp.PathOf("work/file.json")));
 }
 
 void ManagerTest::WriteManifestText(const std::string& text) {
   ASSERT_TRUE(WriteWholeFile(temp.PathOf("work/file.json"), text));
+  ASSERT_TRUE(SignWithDevKey(temp.PathOf("work/file.json")));
 }
 
 void ManagerTest::StartRun() {

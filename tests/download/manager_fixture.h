@@ -48,10 +48,10 @@ class ManagerTest : public ::testing::Test {
 
   // Puts a file of `size` pattern bytes into the published client.
   void Publish(const std::string& name, size_t size);
-  // Writes "file.json" for the published client with manifest-tool; `url`
-  // defaults to where the server publishes it.
+  // Writes "file.json" for the published client with manifest-tool, signed
+  // by the development key; `url` defaults to where the server publishes it.
   void WriteManifest(const std::string& url = "");
-  // Writes a hand-made "file.json".
+  // Writes a hand-made "file.json", signed by the development key.
   void WriteManifestText(const std::string& text);
   std::string BaseUrl() const { return server.Url("/client/"); }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "manager_fixture.h"
@@ -76,6 +77,37 @@ TEST_F(HostileManifestTest, TotalCountSmallerThanTheListIgnoresTheRest) {
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_TRUE(FileExists(DownloadPath("a.exe")));
   EXPECT_FALSE(FileExists(DownloadPath("b.bin")));
+}
+
+// The copy in the work folder is checked again at every Start: one changed
+// since it was verified, or one whose signature went missing, is not used.
+TEST_F(HostileManifestTest, AManifestThatNoLongerVerifiesEndsTheRunBeforeAnyFile) {
+  Publish("a.exe", 10);
+  const struct {
+    const char* what;
+    void (*spoil)(const std::string& manifest);
+    std::string reason;
+  } cases[] = {
+      {"a byte added", [](const std::string& manifest) { std::ofstream(manifest, std::ios::app) << ' '; },
+       "file.json does not match its signature file.json.sig"},
+      {"no signature", [](const std::string& manifest) { fs::remove(manifest + ".sig"); },
+       "the signature file.json.sig is missing or damaged"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteManifest();
+    c.spoil(temp.PathOf("work/file.json"));
+    StartRun();
+    ASSERT_TRUE(WaitForRunEnd());
+    EXPECT_EQ(boxes.Count("cMgrDownloader::DoDownloadFile :: the download information could not be verified: " +
+                          c.reason + " (-55)"),
+              1)
+        << ::testing::PrintToString(boxes.Texts());
+    EXPECT_TRUE(server.Requests().empty()) << "no file is fetched";
+    EXPECT_FALSE(FileExists(DownloadPath("a.exe")));
+    EXPECT_EQ(Manager()->completed, 0);
+    EXPECT_EQ(window.finished, 0);
+  }
 }
 
 TEST_F(HostileManifestTest, MissingManifestEndsTheRunWithoutCompletion) {

@@ -48,4 +48,19 @@ cmp -s "$work/file.json" "$work/before.json" || fail "a refused write changed th
 expect_status 1 "$tool" check "$work/file.json" --folder "$work/client"
 grep -q 'empty.pak" is in the folder but not listed' "$work/out" || fail "$(cat "$work/out")"
 
+echo "-- keygen once, sign each publication, check by the public key"
+expect_status 0 "$tool" keygen --private "$work/manifest.key" --public "$work/manifest.pub"
+[[ $(stat -c %a "$work/manifest.key") == 600 ]] || fail "the private key is readable by others"
+openssl pkey -in "$work/manifest.key" -noout || fail "openssl cannot read the private key"
+expect_status 1 "$tool" keygen --private "$work/manifest.key" --public "$work/other.pub"
+grep -q 'manifest.key: cannot be made' "$work/err" || fail "an existing key was not refused: $(cat "$work/err")"
+expect_status 2 "$tool" sign "$work/file.json"
+expect_status 0 "$tool" sign "$work/file.json" --key "$work/manifest.key"
+[[ $(stat -c %s "$work/file.json.sig") == 64 ]] || fail "the signature is not 64 bytes"
+expect_status 0 "$tool" check "$work/file.json" --public "$work/manifest.pub"
+grep -q 'signed by' "$work/out" || fail "no signature reported: $(cat "$work/out")"
+printf ' ' >>"$work/file.json"
+expect_status 1 "$tool" check "$work/file.json" --public "$work/manifest.pub"
+grep -q 'file.json does not match its signature .*file.json.sig' "$work/out" || fail "$(cat "$work/out")"
+
 echo PASS

@@ -70,7 +70,8 @@ windows_session_environment() {
   (cd "$repo_lib" && cmake --preset windows >/dev/null && cmake --build --preset windows --target "$@" winprobe >/dev/null)
   export WINE_RUN_HOME=$repo_lib/build/windows/wine WINE_RUN_SCREEN=1280x1024x24
   DOWNLOADER_HOST=$(sed -n 's/^DOWNLOADER_SERVER_HOST:STRING=//p' "$repo_lib/build/windows/CMakeCache.txt")
-  export DOWNLOADER_HOST RESOURCE_SCRIPT=$repo_lib/resources/downloader.rc
+  DOWNLOADER_DEV_KEY=$(sed -n 's/^DOWNLOADER_DEV_KEYS:PATH=//p' "$repo_lib/build/windows/CMakeCache.txt")/manifest.key
+  export DOWNLOADER_HOST DOWNLOADER_DEV_KEY RESOURCE_SCRIPT=$repo_lib/resources/downloader.rc
 }
 
 # Inside a session (wine-run.sh names the probe): a fresh folder for the
@@ -253,12 +254,36 @@ stop_content_server() {
 }
 
 # write_manifest TOOL FOLDER OUTPUT [manifest-tool options]: manifest-tool's
-# manifest of FOLDER, with the URL the program's server publishes it at.
+# manifest of FOLDER, with the URL the program's server publishes it at,
+# signed by the development key. TOOL is the Windows build (run under Wine)
+# or the native one.
 write_manifest() {
   local tool=$1 folder=$2 output=$3
   shift 3
-  wine "$tool" write "$(windows_path "$folder")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" "$@" \
-    --output "$(windows_path "$(dirname "$output")")\\$(basename "$output")" >/dev/null
+  if [[ $tool == *.exe ]]; then
+    wine "$tool" write "$(windows_path "$folder")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" "$@" \
+      --output "$(windows_path "$(dirname "$output")")\\$(basename "$output")" >/dev/null
+  else
+    "$tool" write "$folder" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" "$@" --output "$output" >/dev/null
+  fi &&
+    sign_manifest "$output"
+}
+
+# sign_manifest MANIFEST [KEY]: MANIFEST.sig, the signature of MANIFEST by the
+# PEM private KEY (default: the build's development key, $DOWNLOADER_DEV_KEY)
+# as `manifest-tool sign` writes it: openssl's DER turned into r then s, 32
+# bytes each.
+sign_manifest() {
+  local manifest=$1 key=${2:-${DOWNLOADER_DEV_KEY:?the development key is not named}} der number raw=""
+  der=$(mktemp)
+  openssl dgst -sha256 -sign "$key" -out "$der" "$manifest" || fail "openssl cannot sign $manifest"
+  for number in $(openssl asn1parse -inform DER -in "$der" | sed -n 's/.*INTEGER *://p'); do
+    number=$(printf '%64s' "$number" | tr ' ' 0)
+    raw+=$(sed 's/../\\x&/g' <<<"$number")
+  done
+  rm -f "$der"
+  ((${#raw} == 256)) || fail "openssl's signature of $manifest has no r and s"
+  printf '%b' "$raw" >"$manifest.sig"
 }
 
 # publish_client ROOT MANIFEST_TOOL_EXE [--version N] SPEC...: files under

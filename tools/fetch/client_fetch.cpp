@@ -17,6 +17,10 @@
 #include "download/downloaders.h"
 #include "download/main_window_link.h"
 #include "download/manager.h"
+#include "download/manifest_trust.h"
+#include "json/json.h"
+#include "platform/files.h"
+#include "platform/manifest_keys.h"
 #include "platform/message_box.h"
 #include "platform/out_of_memory.h"
 #include "platform/system.h"
@@ -26,7 +30,8 @@ namespace {
 
 const char kUsage[] =
     "usage: client-fetch BASE-URL DOWNLOAD-FOLDER [--stop-after SECONDS]\n"
-    "  Fetches BASE-URL followed by \"file.json\" into the work folder, then every file it lists\n"
+    "  Fetches BASE-URL followed by \"file.json\" (and its signature \"file.json.sig\") into the work\n"
+    "  folder and, once the signature verifies, every file it lists\n"
     "  into DOWNLOAD-FOLDER. --stop-after stops the run after that many seconds, as Pause does;\n"
     "  a second call resumes it. Exit codes: 0 complete, 1 not complete (stopped, or files missing:\n"
     "  the first few are named), 2 usage error.\n";
@@ -150,6 +155,21 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "client-fetch: cannot fetch %s\n", manifestUrl.c_str());
       return 1;
     }
+    if (platform::ManifestSignaturesRequired() &&
+        fetch.DownloadResource((manifestUrl + ".sig").c_str(), "file.json.sig") == 0) {
+      platform::RemoveFile("file.json.sig");
+    }
+  }
+  // The program's own check: a manifest that does not verify is not used.
+  cJson fetched;
+  const ManifestCheck check = CheckManifest("file.json", fetched);
+  if (check.trust != ManifestTrust::kTrusted) {
+    char reason[256];
+    DescribeManifestCheck(check, "file.json", reason, sizeof reason);
+    std::fprintf(stderr, "client-fetch: the download information could not be verified: %s\n", reason);
+    platform::RemoveFile("file.json");
+    platform::RemoveFile("file.json.sig");
+    return 1;
   }
   std::printf("manifest: %s -> %sfile.json\ndownload folder: %s\n", manifestUrl.c_str(), app.workFolder,
               app.downloadFolder);

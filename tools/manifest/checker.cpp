@@ -1,9 +1,11 @@
 #include "tools/manifest/checker.h"
 
+#include <ctime>
 #include <map>
 #include <set>
 
 #include "download/manifest.h"
+#include "download/manifest_trust.h"
 #include "json/json.h"
 #include "platform/sha256.h"
 #include "tools/manifest/carriage_rules.h"
@@ -55,10 +57,25 @@ class cChecker {
   void Problem(const std::string& text) { report_.problems.push_back(text); }
   void Note(const std::string& text) { report_.notes.push_back(text); }
 
+  void CheckExpiry() {
+    cJson::Node* expires = manifest_.Find("Expires");
+    if (!expires) return;
+    const std::string text = expires->GetText();
+    long long until = 0;
+    if (!ParseUtcTime(text.c_str(), &until)) {
+      Problem("\"Expires\" \"" + text + "\" is not a UTC time like 2027-03-01T00:00:00Z: the downloader refuses it");
+    } else if (static_cast<long long>(std::time(nullptr)) >= until) {
+      Problem("expired at " + text + ": the downloader refuses it");
+    } else {
+      Note("expires at " + text);
+    }
+  }
+
   void CheckMembers() {
     for (const char* member : {"Version", "TotalCount", "TotalSize", "URL", "FileList"}) {
       if (!manifest_.Find(member)) Problem(std::string("has no \"") + member + "\"");
     }
+    CheckExpiry();
     ManifestSummary summary;
     const char* missing = nullptr;
     if (ReadManifestSummary(manifest_, &summary, &missing) != ManifestProblem::kNone) return;

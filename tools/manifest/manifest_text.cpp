@@ -10,14 +10,16 @@
 
 namespace manifest_tool {
 
-std::string FormatManifest(int32_t version, const std::string& url, const std::vector<ClientFile>& files) {
+std::string FormatManifest(int32_t version, const std::string& url, const std::vector<ClientFile>& files,
+                           const std::string& expires) {
   int64_t totalSize = 0;
   for (const ClientFile& file : files) totalSize += file.size;
 
   std::ostringstream text;
   text << "{\n"
-       << "  \"Version\" : " << version << ",\n"
-       << "  \"TotalCount\" : " << files.size() << ",\n"
+       << "  \"Version\" : " << version << ",\n";
+  if (!expires.empty()) text << "  \"Expires\" : \"" << expires << "\",\n";
+  text << "  \"TotalCount\" : " << files.size() << ",\n"
        << "  \"TotalSize\" : " << totalSize << ",\n"
        << "  \"URL\" : \"" << url << "\",\n"
        << "  \"FileList\" : [";

@@ -85,7 +85,7 @@ WriteOutcome WriteManifest(const WriteRequest& request) {
   if (!outcome.refusals.empty()) return outcome;
 
   outcome.fileCount = static_cast<int32_t>(client.files.size());
-  const std::string text = FormatManifest(outcome.version, request.url, client.files);
+  const std::string text = FormatManifest(outcome.version, request.url, client.files, request.expires);
   if (!ReadsBackExactly(text, request.url, client.files)) {
     outcome.refusals.push_back("the manifest does not read back as written (a rule of this tool is missing)");
     return outcome;

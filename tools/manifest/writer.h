@@ -13,6 +13,7 @@ struct WriteRequest {
   std::string output;  // the manifest file to write
   bool hasVersion;     // false: the version stored in `output`, plus 1 (1 without one)
   int32_t version;
+  std::string expires;  // "Expires", a UTC time like "2027-03-01T00:00:00Z"; "" for none
 };
 
 struct WriteOutcome {
