@@ -54,6 +54,11 @@ struct Completion {
   platform::OwnedHandle done{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
   std::atomic<bool> succeeded{false};
   std::atomic<DWORD> error{0};  // of a call that failed, as WinINet's thread reports it
+  // WinINet followed a redirect to an http URL. Under Wine it does so from
+  // https too, and even sends the request over the secure connection it
+  // has open (as a new URL query still reads https): only its report of the
+  // redirect tells.
+  std::atomic<bool> redirectedToHttp{false};
   DWORD available = 0;
   INTERNET_BUFFERSA taken{};
 };
@@ -97,6 +102,10 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* informa
     (*completion)->error = result->dwResult != 0 ? 0 : result->dwError;
     (*completion)->succeeded = result->dwResult != 0;
     SetEvent((*completion)->done.Get());
+  } else if (status == INTERNET_STATUS_REDIRECT) {
+    if (information && _strnicmp(static_cast<const char*>(information), "http:", 5) == 0) {
+      (*completion)->redirectedToHttp = true;
+    }
   } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
     delete completion;  // WinINet's last word on the request
   }
@@ -195,13 +204,17 @@ bool SplitUrl(const char* url, UrlParts* parts) {
 // the failing call is all there is to tell the faults apart.
 Refusal RefusalOf(DWORD error) {
   switch (error) {
-    case ERROR_INTERNET_INVALID_CA: return Refusal::kUntrustedIssuer;
+    case ERROR_INTERNET_INVALID_CA:
+    // What WinINet reports (Wine's, as Windows does) when it finds no
+    // issuer for the certificate at all: a chain that ends short of any
+    // root, not one that ends at an untrusted root.
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+      return Refusal::kUntrustedIssuer;
     case ERROR_INTERNET_SEC_CERT_CN_INVALID: return Refusal::kWrongName;
     case ERROR_INTERNET_SEC_CERT_DATE_INVALID: return Refusal::kExpired;
     case ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: return Refusal::kRedirectToHttp;
     case ERROR_INTERNET_SEC_CERT_ERRORS:
     case ERROR_INTERNET_SEC_CERT_NO_REV:
-    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
     case ERROR_INTERNET_SEC_CERT_REVOKED:
     case ERROR_INTERNET_SEC_INVALID_CERT:
     case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
@@ -209,15 +222,6 @@ Refusal RefusalOf(DWORD error) {
       return Refusal::kBadCertificate;
     default: return Refusal::kNone;
   }
-}
-
-// Whether the response came over plain http: WinINet followed a redirect
-// from an https URL to an http one. What came that way is nobody's word.
-bool LandedOnHttp(HINTERNET request) {
-  char url[INTERNET_MAX_URL_LENGTH];
-  DWORD length = sizeof url;
-  if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url, &length)) return true;  // unknown: not trusted
-  return _strnicmp(url, "https://", 8) != 0;
 }
 
 bool QueryText(Handle handle, DWORD query, const char* name, char* buffer, uint32_t capacity) {
@@ -296,6 +300,7 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   // Until the response head is in, the timeout has passed or the run stopped.
   ResetEvent(request->completion->done.Get());
   request->completion->error = 0;
+  request->completion->redirectedToHttp = false;
   bool sent = HttpSendRequestA(request->internet.Get(), nullptr, 0, nullptr, 0) != FALSE;
   DWORD error = sent ? 0 : GetLastError();
   if (!sent && error == ERROR_IO_PENDING) {
@@ -303,7 +308,8 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     error = request->completion->error;
   }
   Refusal refusal = sent ? Refusal::kNone : RefusalOf(error);
-  if (sent && parts.secure && LandedOnHttp(request->internet.Get())) {
+  // What answers an https URL by way of http is nobody's word.
+  if (sent && parts.secure && request->completion->redirectedToHttp) {
     sent = false;
     refusal = Refusal::kRedirectToHttp;
   }

@@ -19,7 +19,7 @@ work=authority
 
 # make_authority NAME: NAME.key and NAME.pem, a self-signed CA.
 make_authority() {
-  openssl req -x509 -new -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 30 \
+  openssl req -x509 -new -newkey rsa:2048 -nodes -days 30 \
     -subj "/CN=$1" -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign \
     -keyout "$work/$1.key" -out "$work/$1.pem" 2>/dev/null
 }
@@ -58,7 +58,7 @@ CNF
 make_authority "downloader-test-ca"
 make_authority "nobody-trusts-this-ca"
 cp "$work/downloader-test-ca.pem" ca.pem
-openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:prime256v1 -out server.key 2>/dev/null
+openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out server.key 2>/dev/null
 now=$(date -u -d '1 day ago' +%Y%m%d%H%M%SZ)
 later=$(date -u -d '29 days' +%Y%m%d%H%M%SZ)
 sign downloader-test-ca localhost localhost.pem "$now" "$later"
