@@ -15,6 +15,8 @@ packages=(
   fonts-liberation fonts-dejavu-core fontconfig
   # servers and peers for the tests, the demo and the benchmarks
   nginx-light curl aria2 python3 file procps
+  # the throwaway certificate authority of the https tests and the demo
+  openssl
   # the artwork generator (resources/art/make_art.py runs on Debian's Python)
   python3-pil
 )
