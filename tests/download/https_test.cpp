@@ -3,7 +3,7 @@
 // seam alone: a sound certificate gives the file byte-identical; a
 // certificate from an untrusted issuer, for another name or expired, and a
 // redirect to http, are each refused with their box before the server
-// counts as unreachable.
+// counts as unreachable. A stop ends a handshake that is never answered.
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,19 +30,29 @@ const HttpsCase kCases[] = {
     {"redirect_to_http", "localhost.pem", "/to-http/client/a.pak", "redirect from https to http refused \\(-18\\)"},
 };
 
-class HttpsTest : public HttpFixture, public ::testing::WithParamInterface<HttpsCase> {
- protected:
-  // One authority for the suite: the seam reads the file it names once.
-  static void SetUpTestSuite() {
+// One authority for the whole program, made before any test speaks TLS:
+// the seam reads the file it names once.
+class cTestAuthority : public ::testing::Environment {
+ public:
+  void SetUp() override {
     char folder[] = "/tmp/downloader-https-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
-    certs_ = folder;
-    const std::string make = "bash " TESTS_SOURCE_DIR "/support/make_test_certs.sh " + certs_;
+    folder_ = folder;
+    const std::string make = "bash " TESTS_SOURCE_DIR "/support/make_test_certs.sh " + folder_;
     ASSERT_EQ(std::system(make.c_str()), 0) << make;
-    setenv("DOWNLOADER_CA_FILE", (certs_ + "/ca.pem").c_str(), 1);
+    setenv("DOWNLOADER_CA_FILE", (folder_ + "/ca.pem").c_str(), 1);
   }
-  static void TearDownTestSuite() { std::filesystem::remove_all(certs_); }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  static const std::string& Folder() { return folder_; }
 
+ private:
+  static std::string folder_;
+};
+std::string cTestAuthority::folder_;
+::testing::Environment* const kAuthority = ::testing::AddGlobalTestEnvironment(new cTestAuthority);
+
+class HttpsTest : public HttpFixture, public ::testing::WithParamInterface<HttpsCase> {
+ protected:
   void SetUp() override {
     HttpFixture::SetUp();
     // The death tests fork here, without a thread or a server of the child's
@@ -53,8 +63,9 @@ class HttpsTest : public HttpFixture, public ::testing::WithParamInterface<Https
     std::filesystem::create_directories(folder_.PathOf("www/client"));
     content_ = PatternBytes(3 * 1048576 + 5);
     std::ofstream(folder_.PathOf("www/client/a.pak"), std::ios::binary) << content_;
-    ASSERT_TRUE(nginx_.Start(folder_.PathOf("www"), folder_.PathOf("nginx"), certs_ + "/" + GetParam().certificate,
-                             certs_ + "/server.key"))
+    const std::string& certs = cTestAuthority::Folder();
+    ASSERT_TRUE(nginx_.Start(folder_.PathOf("www"), folder_.PathOf("nginx"), certs + "/" + GetParam().certificate,
+                             certs + "/server.key"))
         << "see the error log in the prefix";
   }
   void TearDown() override {
@@ -62,7 +73,6 @@ class HttpsTest : public HttpFixture, public ::testing::WithParamInterface<Https
     HttpFixture::TearDown();
   }
 
-  static std::string certs_;
   std::string content_;
   cNginxServer nginx_;
 };
@@ -91,7 +101,22 @@ TEST_P(HttpsTest, SoundCertificateCompletesAndEveryOtherIsRefusedByName) {
       << "nothing of a refused server is written";
 }
 
-std::string HttpsTest::certs_;
+// Our plain test server waits for a request head that a TLS greeting never
+// brings: a handshake that is never answered, which a stop still ends
+// within a second.
+using HttpsStopTest = HttpFixture;
+TEST_F(HttpsStopTest, StopDuringAHandshakeThatIsNeverAnsweredEndsWithinASecond) {
+  const std::string url = "https://127.0.0.1:" + std::to_string(server_.Port()) + "/a.pak";
+  cRecordingHttp transfer(host_);
+  transfer.DownloadFile(url.c_str(), "a.pak");
+  platform::SleepMs(1000);
+  ASSERT_EQ(transfer.running, 1) << "still in the handshake";
+  const uint32_t stopped = platform::TickCount();
+  transfer.Stop();
+  EXPECT_LT(platform::TickCount() - stopped, 1000u);
+  EXPECT_TRUE(transfer.starts.empty());
+  EXPECT_TRUE(boxes_.Texts().empty()) << "a stopped transfer does not report the server unreachable";
+}
 
 INSTANTIATE_TEST_SUITE_P(Certificates, HttpsTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<HttpsCase>& info) { return std::string(info.param.name); });
