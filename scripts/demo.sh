@@ -4,8 +4,9 @@
 # loopback (nginx):
 #   1. a client of about 100 MB is published: its files (with a small game,
 #      bin/game.exe, as the launch target) and a manifest written by
-#      manifest-tool, served four connections at a time at 1.25 MB/s each,
-#      so the download takes about 20 seconds;
+#      manifest-tool, served over https (a throwaway certificate authority,
+#      made now and trusted in the demo's Wine prefix alone) four connections
+#      at a time at 1.25 MB/s each, so the download takes about 20 seconds;
 #   2. downloader.exe starts (on your display when there is one, else on a
 #      private Xvfb), shows the client's size, and Start is pressed;
 #   3. part way, Pause: the transfers stop with the files half written;
@@ -26,9 +27,9 @@ source "$repo/tests/wine/wine_test_lib.sh"
 
 if [[ ${1:-} != --session ]]; then
   scripts/setup.sh
-  echo "== building downloader.exe, manifest-tool.exe, the demo game and the probe (windows preset)"
-  windows_session_environment downloader manifest-tool test_game
-  file build/windows/app/downloader.exe
+  echo "== building downloader.exe (its https build), manifest-tool.exe, the demo game and the probe (windows preset)"
+  windows_session_environment downloader_https manifest-tool test_game
+  file build/windows/tests/wine/downloader_https.exe
   rm -rf "$demo"
   mkdir -p "$demo"
   display=()
@@ -41,7 +42,9 @@ if [[ ${1:-} != --session ]]; then
 fi
 
 # ---- inside the Wine session ----
-product=$repo/build/windows/app/downloader.exe
+# The program as the windows preset builds it, with the https base URL of
+# the same loopback server (https://localhost:PORT/Live/fullclient/json/).
+product=$repo/build/windows/tests/wine/downloader_https.exe
 game=$repo/build/windows/tests/wine/game.exe
 
 mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
@@ -56,15 +59,19 @@ until_bytes() {
   done
 }
 
-echo "== 1. publishing a client of about 100 MB at http://$DOWNLOADER_HOST/Live/fullclient/"
+content_origin=https://localhost:${DOWNLOADER_HOST##*:}
+echo "== 1. publishing a client of about 100 MB at $content_origin/Live/fullclient/"
+make_test_certs "$demo/certs"
+trust_test_ca "$demo/certs/ca.pem"
+echo "   a throwaway authority ($demo/certs/ca.pem) vouches for \"localhost\"; only the demo's Wine prefix trusts it"
 root=$demo/server
 publish_client "$root" "$repo/build/windows/tools/manifest/manifest-tool.exe" bin/game.exe="$game" \
   data/maps/north.pak:14000000 data/maps/south.pak:13500000 data/maps/east.pak:13000000 data/maps/west.pak:12500000 \
   data/sound/music.ogg:12000000 data/sound/voices.ogg:11500000 data/textures.pak:11000000 data/video/intro.bik:10500000
 total=$(bytes_in "$root/Live/fullclient/data")
 download=$(default_download_folder)
-start_content_server "$root" 1250k
-echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each at 1.25 MB/s (4 at a time)"
+start_content_server "$root" 1250k "$demo/certs/localhost.pem" "$demo/certs/server.key"
+echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each over https at 1.25 MB/s (4 at a time)"
 
 echo "== 2. downloader.exe starts; a third of a second later it shows the client's size"
 open_program demo "$product"
