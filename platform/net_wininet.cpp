@@ -205,9 +205,10 @@ bool SplitUrl(const char* url, UrlParts* parts) {
 Refusal RefusalOf(DWORD error) {
   switch (error) {
     case ERROR_INTERNET_INVALID_CA:
-    // What WinINet reports (Wine's, as Windows does) when it finds no
-    // issuer for the certificate at all: a chain that ends short of any
-    // root, not one that ends at an untrusted root.
+    // What WinINet reports when it finds no issuer for the certificate at
+    // all (a chain that ends short of any root, not at an untrusted one;
+    // measured under Wine, whose own tests say Windows does the same). A
+    // revocation check that could not be made reads the same.
     case ERROR_INTERNET_SEC_CERT_REV_FAILED:
       return Refusal::kUntrustedIssuer;
     case ERROR_INTERNET_SEC_CERT_CN_INVALID: return Refusal::kWrongName;
