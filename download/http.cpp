@@ -56,11 +56,29 @@ constexpr char kEarlyEndLogLine[] = "cHttp::OnExecute :: network error (-92)";
 constexpr char kWrongRange[] = "cHttp::OnExecute :: range error (-7)";
 constexpr char kEncodedBody[] = "cHttp::OnExecute :: content encoding error (-8)";
 constexpr char kErrorStatusFormat[] = "cHttp::OnExecute :: HTTP status %d (-6)";
+// https refusals, told before the server counts as unreachable.
+constexpr char kUntrustedIssuer[] = "cHttp::OnExecute :: certificate error: untrusted issuer (-14)";
+constexpr char kWrongName[] = "cHttp::OnExecute :: certificate error: wrong name (-15)";
+constexpr char kExpired[] = "cHttp::OnExecute :: certificate error: expired (-16)";
+constexpr char kBadCertificate[] = "cHttp::OnExecute :: certificate error: secure connection refused (-17)";
+constexpr char kRedirectToHttp[] = "cHttp::OnExecute :: redirect from https to http refused (-18)";
 constexpr char kUrlTooLongFormat[] = "cHttp::%s :: url too long (-12)";
 constexpr char kPathTooLongFormat[] = "cHttp::%s :: path too long (-33)";
 
 // The process-wide connection limit; 0 until GetMaxConnections has set it.
 std::atomic<uint32_t> maxConnections{0};
+
+const char* RefusalText(net::Refusal refusal) {
+  switch (refusal) {
+    case net::Refusal::kUntrustedIssuer: return kUntrustedIssuer;
+    case net::Refusal::kWrongName: return kWrongName;
+    case net::Refusal::kExpired: return kExpired;
+    case net::Refusal::kBadCertificate: return kBadCertificate;
+    case net::Refusal::kRedirectToHttp: return kRedirectToHttp;
+    case net::Refusal::kNone: break;
+  }
+  return nullptr;
+}
 
 [[noreturn]] void TellAndEnd(cDownloadHost& host, const char* text, int exitCode) {
   host.NotifyUser(text, platform::kMbIconWarning);
@@ -307,7 +325,15 @@ void cHttp::OnExecute() {
 net::Handle cHttp::RequestFrom(int64_t offset) {
   char headers[kHeaderBufferSize];
   std::snprintf(headers, sizeof headers, kRequestHeaders, offset);
-  return net::OpenUrl(internetHandle.load(), url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
+  net::Handle session = internetHandle.load();
+  net::Handle request =
+      net::OpenUrl(session, url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
+  // The player learns what was wrong with the server before it counts as
+  // unreachable.
+  if (!request && running) {
+    if (const char* text = RefusalText(net::LastRefusal(session))) Warn(text);
+  }
+  return request;
 }
 
 bool cHttp::OpenAndLearnLength(Pass& pass) {
@@ -368,6 +394,11 @@ bool cHttp::RequestTheRest(Pass& pass) {
   if (startOffset != 0) {
     net::Close(requestHandle);
     requestHandle = RequestFrom(startOffset);
+    if (!requestHandle && running && net::LastRefusal(internetHandle.load()) != net::Refusal::kNone) {
+      // Told already; what a refused server sends is never read.
+      ReleasePass(pass);
+      WarnAndEnd(kServerUnreachable, -11);
+    }
     if (requestHandle) {
       const Answer answer = CheckAnswer(startOffset);
       if (answer == Answer::kRefused) {

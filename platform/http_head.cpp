@@ -16,8 +16,10 @@ bool StartsWithNoCase(const char* text, const char* prefix) {
 }  // namespace
 
 bool ParseUrl(const char* url, ParsedUrl* parsed) {
-  if (!StartsWithNoCase(url, "http://")) return false;
-  const char* authority = url + 7;
+  parsed->secure = StartsWithNoCase(url, "https://");
+  if (!parsed->secure && !StartsWithNoCase(url, "http://")) return false;
+  parsed->port = parsed->secure ? "443" : "80";
+  const char* authority = url + (parsed->secure ? 8 : 7);
   const size_t authorityLength = std::strcspn(authority, "/?#");
   if (authorityLength == 0) return false;
   parsed->hostHeader.assign(authority, authorityLength);

@@ -1,6 +1,6 @@
 #pragma once
 // Inside the Linux network seam: what it reads from text the caller or the
-// server gives it, apart from any socket. A URL ("http://host[:port]/path")
+// server gives it, apart from any socket. A URL ("http[s]://host[:port]/path")
 // and a response head (the status line and the header lines, without the
 // blank line that ends them).
 
@@ -10,13 +10,15 @@
 namespace net {
 
 struct ParsedUrl {
+  bool secure = false;  // https
   std::string host;
   std::string port = "80";
   std::string hostHeader;  // host[:port] as written
   std::string target;      // path and query
 };
 
-// An http URL's parts. False for another scheme, a user name, an empty host,
+// An http or https URL's parts (the port defaults to 80 or 443). False for
+// another scheme, a user name, an empty host,
 // a port that is not a number, and a target with a byte a request line
 // cannot carry (a blank or a control character).
 bool ParseUrl(const char* url, ParsedUrl* parsed);

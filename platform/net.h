@@ -63,13 +63,28 @@ uint32_t Timeout();
 // `agent` is sent as the User-Agent. Null on failure.
 Handle OpenSession(const char* agent, const std::atomic<int>* running = nullptr);
 
-// InternetOpenUrlA: sends a GET for `url` ("http://host[:port]/path") with the
+// InternetOpenUrlA: sends a GET for `url` ("http[s]://host[:port]/path") with the
 // extra request headers `headers` ("Name:value\r\n" lines, `headersLength`
 // bytes) and returns once the response head has arrived. Null on failure,
 // also when the head did not come within the timeout or the session stopped.
 // (On Windows the request goes out as InternetOpenUrlA sends it, through
 // InternetConnectA, HttpOpenRequestA and HttpSendRequestA.)
 Handle OpenUrl(Handle session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags);
+
+// Why the last OpenUrl on `session` gave no request, when the reason was
+// one of https's refusals: the server's certificate was not accepted, or an
+// https request was redirected to plain http. A certificate is never
+// overlooked and an https URL never falls back to http. kNone for every
+// other failure (no connection, no answer, a stop) and after a success.
+enum class Refusal {
+  kNone,
+  kUntrustedIssuer,   // no trusted authority vouches for the certificate
+  kWrongName,         // the certificate is for another host name
+  kExpired,           // outside the certificate's validity dates
+  kBadCertificate,    // any other fault of the certificate or the secure channel
+  kRedirectToHttp,    // an https request redirected to http
+};
+Refusal LastRefusal(Handle session);
 
 // The response's status code (200, 206, 404...). False when unknown.
 bool QueryStatusCode(Handle request, int* status);

@@ -1,9 +1,11 @@
-// The network seam on Linux: a small HTTP/1.1 client over POSIX sockets with
-// the behaviour of the WinINet calls the transfer makes. One connection per
+// The network seam on Linux: a small HTTP/1.1 client over POSIX sockets (and
+// TLS through libssl for https, platform/tls_posix.h) with the behaviour of
+// the WinINet calls the transfer makes. One connection per
 // request, closed with it; bodies are framed by Content-Length or by the end
 // of the connection. Chunked bodies are not decoded (reads of them fail): such
 // a response has no Content-Length, and the transfer cannot use it anyway.
-// Interim (1xx) responses and redirects are not followed. Sockets do not
+// Interim (1xx) responses and redirects are not followed; a redirect from
+// https to http is refused as such. Sockets do not
 // block: every wait on the server (connect, send, head, body) is a poll in
 // slices, bounded by the session's timeout and its running flag; closing the
 // session shuts its sockets down, which ends a poll at once.
@@ -12,6 +14,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,6 +33,7 @@
 #include "platform/http_head.h"
 #include "platform/net.h"
 #include "platform/net_handles.h"
+#include "platform/tls_posix.h"
 
 namespace net {
 namespace {
@@ -39,6 +43,7 @@ constexpr size_t kMaxHeadSize = 64 * 1024;
 // What QueryDataAvailable reports at most, like WinINet's own read buffer.
 constexpr uint32_t kAvailableLimit = 64 * 1024;
 
+using detail::cTlsStream;
 using detail::Handles;
 using detail::Record;
 
@@ -52,6 +57,7 @@ struct Session : Record {
   uint32_t timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
   std::atomic<bool> closed{false};
+  std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
   std::mutex lock;
   std::vector<int> sockets;
 };
@@ -62,6 +68,7 @@ struct Request : Record {
   ~Request() override;
   std::shared_ptr<Session> session;
   int socket = -1;
+  std::unique_ptr<cTlsStream> tls;  // https: over `socket`, freed before it closes
   int status = 0;
   std::string head;      // the response head, without the blank line
   std::string buffered;  // body bytes that arrived with the head
@@ -167,7 +174,26 @@ void ReleaseSocket(Request& request) {
   request.socket = -1;
 }
 
-Request::~Request() { ReleaseSocket(*this); }
+Request::~Request() {
+  tls.reset();
+  ReleaseSocket(*this);
+}
+
+detail::SocketWait WaitOn(const Request& request) {
+  return [&request](short events) { return WaitFor(*request.session, request.socket, events); };
+}
+
+// What has arrived on the request's connection, plain or through TLS: > 0
+// bytes, 0 at its end, -1 on failure.
+ssize_t ReceiveOn(Request& request, void* buffer, size_t size) {
+  if (request.tls) return request.tls->Receive(buffer, size, WaitOn(request));
+  return Receive(*request.session, request.socket, buffer, size);
+}
+
+bool SendOn(Request& request, const std::string& data) {
+  if (request.tls) return request.tls->SendAll(data, WaitOn(request));
+  return SendAll(*request.session, request.socket, data);
+}
 
 bool CopyOut(const std::string& value, char* buffer, uint32_t capacity) {
   if (capacity == 0 || value.size() >= capacity) return false;
@@ -187,7 +213,7 @@ bool ReadHead(Request& request) {
       return true;
     }
     if (data.size() > kMaxHeadSize) return false;
-    const ssize_t n = Receive(*request.session, request.socket, chunk, sizeof chunk);
+    const ssize_t n = ReceiveOn(request, chunk, sizeof chunk);
     if (n <= 0) return false;
     data.append(chunk, static_cast<size_t>(n));
   }
@@ -245,6 +271,33 @@ bool Ended(Request& request, ssize_t received) {
   return true;
 }
 
+// QueryDataAvailable over TLS: what the socket holds is ciphertext, so the
+// plain bytes that have arrived are taken into the buffer and counted.
+bool TakeArrived(Request& request, uint32_t* bytes) {
+  size_t want = kAvailableLimit;
+  if (request.lengthKnown) want = static_cast<size_t>(std::min<int64_t>(want, request.remaining));
+  if (want == 0) {
+    request.ended = true;
+    return true;
+  }
+  request.buffered.resize(want);
+  request.bufferedAt = 0;
+  const ssize_t n = ReceiveOn(request, &request.buffered[0], want);
+  request.buffered.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  if (n <= 0) return Ended(request, n);
+  if (request.lengthKnown) request.remaining -= n;
+  *bytes = static_cast<uint32_t>(n);
+  return true;
+}
+
+// An https request answered with a redirect to http: refused, whether or not
+// anything would follow it.
+bool RedirectsToHttp(const ParsedUrl& url, const Request& request) {
+  std::string location;
+  return url.secure && request.status >= 300 && request.status < 400 &&
+         FindHeader(request.head, "Location", &location) && strncasecmp(location.c_str(), "http:", 5) == 0;
+}
+
 }  // namespace
 
 Handle OpenSession(const char* agent, const std::atomic<int>* running) {
@@ -258,16 +311,35 @@ Handle OpenSession(const char* agent, const std::atomic<int>* running) {
 Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint32_t headersLength, uint32_t) {
   const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
   ParsedUrl parsed;
-  if (!session || !url || !ParseUrl(url, &parsed)) return nullptr;
+  if (!session) return nullptr;
+  session->refusal = Refusal::kNone;
+  if (!url || !ParseUrl(url, &parsed)) return nullptr;
   auto request = std::make_shared<Request>();
   request->session = session;
   request->socket = Connect(*session, parsed);
   if (request->socket < 0) return nullptr;
+  if (parsed.secure) {
+    Refusal refusal;
+    request->tls = cTlsStream::Open(request->socket, parsed.host, WaitOn(*request), &refusal);
+    if (!request->tls) {
+      if (!session->closed) session->refusal = refusal;
+      return nullptr;
+    }
+  }
   const std::string head = RequestHead(parsed, session->agent, headers, headersLength);
-  if (!SendAll(*session, request->socket, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
+  if (!SendOn(*request, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
     return nullptr;  // the record's end closes its socket
   }
+  if (RedirectsToHttp(parsed, *request)) {
+    session->refusal = Refusal::kRedirectToHttp;
+    return nullptr;
+  }
   return Handles().Add(std::move(request));
+}
+
+Refusal LastRefusal(Handle sessionHandle) {
+  const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
+  return session ? session->refusal.load() : Refusal::kNone;
 }
 
 bool QueryStatusCode(Handle handle, int* status) {
@@ -297,6 +369,7 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
     return true;
   }
   if (request->ended) return true;
+  if (request->tls) return TakeArrived(*request, bytes);
   if (!WaitFor(*request->session, request->socket, POLLIN)) return Fail(*request);
   int pending = 0;
   if (ioctl(request->socket, FIONREAD, &pending) != 0) return Fail(*request);
@@ -304,7 +377,7 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
     // Readable with nothing to read: the connection has ended or failed,
     // unless data arrived just now.
     char probe;
-    const ssize_t n = Receive(*request->session, request->socket, &probe, 1);
+    const ssize_t n = ReceiveOn(*request, &probe, 1);
     if (n <= 0) return Ended(*request, n);
     request->buffered.assign(1, probe);
     request->bufferedAt = 0;
@@ -336,7 +409,7 @@ bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* bytesRead) {
   if (request->ended || size == 0) return true;
   size_t want = size;
   if (request->lengthKnown) want = static_cast<size_t>(std::min<int64_t>(size, request->remaining));
-  const ssize_t n = Receive(*request->session, request->socket, buffer, want);
+  const ssize_t n = ReceiveOn(*request, buffer, want);
   if (n <= 0) return Ended(*request, n);
   if (request->lengthKnown) request->remaining -= n;
   *bytesRead = static_cast<uint32_t>(n);

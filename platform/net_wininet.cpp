@@ -53,6 +53,12 @@ struct Request;
 struct Completion {
   platform::OwnedHandle done{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
   std::atomic<bool> succeeded{false};
+  std::atomic<DWORD> error{0};  // of a call that failed, as WinINet's thread reports it
+  // WinINet followed a redirect to an http URL. Under Wine it does so from
+  // https too, and even sends the request over the secure connection it
+  // has open (as a new URL query still reads https): only its report of the
+  // redirect tells.
+  std::atomic<bool> redirectedToHttp{false};
   DWORD available = 0;
   INTERNET_BUFFERSA taken{};
 };
@@ -67,6 +73,7 @@ struct Session : Record {
   OwnedInternet internet;
   DWORD timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
+  std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
   // Set once by Close: a wait on any of the session's requests ends at once.
   platform::OwnedHandle closedEvent{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   bool closed = false;
@@ -91,8 +98,14 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* informa
   auto* completion = reinterpret_cast<CompletionRef*>(context);
   if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
     // dwError carries a count, not an error, when dwResult says success.
-    (*completion)->succeeded = static_cast<const INTERNET_ASYNC_RESULT*>(information)->dwResult != 0;
+    const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(information);
+    (*completion)->error = result->dwResult != 0 ? 0 : result->dwError;
+    (*completion)->succeeded = result->dwResult != 0;
     SetEvent((*completion)->done.Get());
+  } else if (status == INTERNET_STATUS_REDIRECT) {
+    if (information && _strnicmp(static_cast<const char*>(information), "http:", 5) == 0) {
+      (*completion)->redirectedToHttp = true;
+    }
   } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
     delete completion;  // WinINet's last word on the request
   }
@@ -186,6 +199,32 @@ bool SplitUrl(const char* url, UrlParts* parts) {
   return true;
 }
 
+// What a failed send's error says about https. Under Wine the request's
+// INTERNET_OPTION_SECURITY_FLAGS read 0 after the failure, so the error of
+// the failing call is all there is to tell the faults apart.
+Refusal RefusalOf(DWORD error) {
+  switch (error) {
+    case ERROR_INTERNET_INVALID_CA:
+    // What WinINet reports when it finds no issuer for the certificate at
+    // all (a chain that ends short of any root, not at an untrusted one;
+    // measured under Wine, whose own tests say Windows does the same). A
+    // revocation check that could not be made reads the same.
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+      return Refusal::kUntrustedIssuer;
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID: return Refusal::kWrongName;
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID: return Refusal::kExpired;
+    case ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: return Refusal::kRedirectToHttp;
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_NO_REV:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+    case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
+      return Refusal::kBadCertificate;
+    default: return Refusal::kNone;
+  }
+}
+
 bool QueryText(Handle handle, DWORD query, const char* name, char* buffer, uint32_t capacity) {
   const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
   if (!request || capacity == 0) return false;
@@ -222,7 +261,9 @@ Handle OpenSession(const char* agent, const std::atomic<int>* running) {
 Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
   const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
   UrlParts parts;
-  if (!session || !SplitUrl(url, &parts)) return nullptr;
+  if (!session) return nullptr;
+  session->refusal = Refusal::kNone;
+  if (!SplitUrl(url, &parts)) return nullptr;
   auto request = std::make_shared<Request>();
   request->session = session;
   {
@@ -237,6 +278,9 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     // request's handle closing.
     auto context = std::make_unique<CompletionRef>(request->completion);
     const char* acceptTypes[] = {"*/*", nullptr};
+    // https by the URL's scheme, with every check of the certificate in
+    // force: no flag that overlooks a fault, none that allows a redirect to
+    // http.
     request->internet.Reset(HttpOpenRequestA(request->connection.Get(), "GET", parts.target.c_str(), nullptr,
                                              nullptr, acceptTypes, flags | (parts.secure ? INTERNET_FLAG_SECURE : 0),
                                              reinterpret_cast<DWORD_PTR>(context.get())));
@@ -256,18 +300,36 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   }
   // Until the response head is in, the timeout has passed or the run stopped.
   ResetEvent(request->completion->done.Get());
-  const bool sent = HttpSendRequestA(request->internet.Get(), nullptr, 0, nullptr, 0) ||
-                    (GetLastError() == ERROR_IO_PENDING && AwaitCompletion(*request));
+  request->completion->error = 0;
+  request->completion->redirectedToHttp = false;
+  bool sent = HttpSendRequestA(request->internet.Get(), nullptr, 0, nullptr, 0) != FALSE;
+  DWORD error = sent ? 0 : GetLastError();
+  if (!sent && error == ERROR_IO_PENDING) {
+    sent = AwaitCompletion(*request);
+    error = request->completion->error;
+  }
+  Refusal refusal = sent ? Refusal::kNone : RefusalOf(error);
+  // What answers an https URL by way of http is nobody's word.
+  if (sent && parts.secure && request->completion->redirectedToHttp) {
+    sent = false;
+    refusal = Refusal::kRedirectToHttp;
+  }
   bool closed;
   {
     std::lock_guard<std::mutex> guard(session->lock);
     closed = session->closed;
   }
+  if (!closed) session->refusal = refusal;
   if (!sent || closed) {
     ReleaseRequest(*request);
     return nullptr;
   }
   return Handles().Add(std::move(request));
+}
+
+Refusal LastRefusal(Handle sessionHandle) {
+  const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
+  return session ? session->refusal.load() : Refusal::kNone;
 }
 
 bool QueryStatusCode(Handle handle, int* status) {

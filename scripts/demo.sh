@@ -6,9 +6,10 @@
 #      bin/game.exe, as the launch target) and a manifest written by
 #      manifest-tool and signed with the development key (made once, in
 #      build/dev-keys/, by the first configure; the program trusts its public
-#      half), served four connections at a time at 1.25 MB/s each, so the
-#      download takes about 20 seconds; a forged copy of the manifest is
-#      shown refused by client-fetch;
+#      half), served over https (a throwaway certificate authority, made now
+#      and trusted in the demo's Wine prefix alone) four connections at a time
+#      at 1.25 MB/s each, so the download takes about 20 seconds; a forged
+#      copy of the manifest is shown refused by client-fetch;
 #   2. downloader.exe starts (on your display when there is one, else on a
 #      private Xvfb), shows the client's size, and Start is pressed;
 #   3. part way, Pause: the transfers stop with the files half written;
@@ -29,11 +30,11 @@ source "$repo/tests/wine/wine_test_lib.sh"
 
 if [[ ${1:-} != --session ]]; then
   scripts/setup.sh
-  echo "== building downloader.exe, manifest-tool.exe, the demo game and the probe (windows preset)"
-  windows_session_environment downloader manifest-tool client-fetch test_game
+  echo "== building downloader.exe (its https build), manifest-tool.exe, client-fetch.exe, the demo game and the probe (windows preset)"
+  windows_session_environment downloader_https manifest-tool client-fetch test_game
   echo "== building manifest-tool for signing (native-release preset)"
   cmake --preset native-release >/dev/null && cmake --build --preset native-release --target manifest-tool >/dev/null
-  file build/windows/app/downloader.exe
+  file build/windows/tests/wine/downloader_https.exe
   rm -rf "$demo"
   mkdir -p "$demo"
   display=()
@@ -46,7 +47,9 @@ if [[ ${1:-} != --session ]]; then
 fi
 
 # ---- inside the Wine session ----
-product=$repo/build/windows/app/downloader.exe
+# The program as the windows preset builds it, with the https base URL of
+# the same loopback server (https://localhost:PORT/Live/fullclient/json/).
+product=$repo/build/windows/tests/wine/downloader_https.exe
 game=$repo/build/windows/tests/wine/game.exe
 
 mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
@@ -61,7 +64,11 @@ until_bytes() {
   done
 }
 
-echo "== 1. publishing a client of about 100 MB at http://$DOWNLOADER_HOST/Live/fullclient/"
+content_origin=https://localhost:${DOWNLOADER_HOST##*:}
+echo "== 1. publishing a client of about 100 MB at $content_origin/Live/fullclient/"
+make_test_certs "$demo/certs"
+trust_test_ca "$demo/certs/ca.pem"
+echo "   a throwaway authority ($demo/certs/ca.pem) vouches for \"localhost\"; only the demo's Wine prefix trusts it"
 root=$demo/server
 publish_client "$root" "$repo/build/windows/tools/manifest/manifest-tool.exe" bin/game.exe="$game" \
   data/maps/north.pak:14000000 data/maps/south.pak:13500000 data/maps/east.pak:13000000 data/maps/west.pak:12500000 \
@@ -76,14 +83,14 @@ signer=$repo/build/native-release/tools/manifest/manifest-tool
 "$signer" check "$json/file.json" --folder "$root/Live/fullclient/data" --public "${DOWNLOADER_DEV_KEY%.key}.pub" |
   grep -q 'signed by' || fail "manifest-tool check does not find the signature sound"
 echo "   file.json signed with build/dev-keys/manifest.key: file.json.sig, $(stat -c %s "$json/file.json.sig") bytes"
-start_content_server "$root" 1250k
-echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each at 1.25 MB/s (4 at a time)"
+start_content_server "$root" 1250k "$demo/certs/localhost.pem" "$demo/certs/server.key"
+echo "   $(find "$root/Live/fullclient/data" -type f | wc -l) files, $(mib "$total"); nginx sends each over https at 1.25 MB/s (4 at a time)"
 
 echo "   a forged manifest (one byte changed) is refused before any file is fetched:"
 cp "$json/file.json" "$demo/signed.json"
 sed -i '0,/"Version" : 1/s//"Version" : 9/' "$json/file.json"
 forged_status=0
-WINEDEBUG=-all wine "$repo/build/windows/tools/fetch/client-fetch.exe" "http://$DOWNLOADER_HOST/Live/fullclient/json/" \
+WINEDEBUG=-all wine "$repo/build/windows/tools/fetch/client-fetch.exe" "$content_origin/Live/fullclient/json/" \
   "$(windows_path "$demo")\\forged" >"$demo/forged.txt" 2>&1 || forged_status=$?
 ((forged_status == 1)) && grep -q 'could not be verified' "$demo/forged.txt" || fail "client-fetch took a forged manifest: $(cat "$demo/forged.txt")"
 [[ -z $(ls -A "$demo/forged" 2>/dev/null) ]] || fail "client-fetch wrote files of a forged manifest"

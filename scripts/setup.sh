@@ -7,7 +7,8 @@ packages=(
   # native build and tests
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  # the manifest keys (configure reads them; the development pair is made with it)
+  # the manifest keys (configure reads them; the development pair is made
+  # with it) and the throwaway certificate authority of the https tests and the demo
   openssl
   # the Windows build
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686

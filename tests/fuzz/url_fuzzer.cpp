@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(parsed.target.find('#') == std::string::npos);
   for (char c : parsed.target) Require(static_cast<unsigned char>(c) > ' ');
   // The URL is the scheme, the host header and the target, in that order.
-  Require(url.size() >= 7 + parsed.hostHeader.size());
-  Require(url.compare(7, parsed.hostHeader.size(), parsed.hostHeader) == 0);
+  const size_t scheme = parsed.secure ? 8 : 7;
+  Require(url.size() >= scheme + parsed.hostHeader.size());
+  Require(url.compare(scheme, parsed.hostHeader.size(), parsed.hostHeader) == 0);
   return 0;
 }

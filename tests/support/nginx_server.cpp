@@ -47,7 +47,15 @@ bool Accepts(int port) {
   return connected;
 }
 
-bool WriteConfig(const std::string& file, const std::string& root, const std::string& prefix, int port) {
+bool WriteConfig(const std::string& file, const std::string& root, const std::string& prefix, int port,
+                 const std::string& certificate, const std::string& key) {
+  std::string tls;
+  if (!certificate.empty()) {
+    tls = "    ssl_certificate " + certificate + ";\n"
+          "    ssl_certificate_key " + key + ";\n"
+          "    location /to-http/ { rewrite ^/to-http(/.*)$ http://localhost:" + std::to_string(port) +
+          "$1 redirect; }\n";
+  }
   std::ofstream config(file, std::ios::trunc);
   config << "daemon off;\n"
             "master_process off;\n"
@@ -65,7 +73,7 @@ bool WriteConfig(const std::string& file, const std::string& root, const std::st
             "  uwsgi_temp_path " << prefix << "/uwsgi;\n"
             "  scgi_temp_path " << prefix << "/scgi;\n"
             "  server {\n"
-            "    listen 127.0.0.1:" << port << ";\n"
+            "    listen 127.0.0.1:" << port << (tls.empty() ? "" : " ssl") << ";\n" << tls <<
             "    root " << root << ";\n"
             "  }\n"
             "}\n";
@@ -76,13 +84,15 @@ bool WriteConfig(const std::string& file, const std::string& root, const std::st
 
 cNginxServer::~cNginxServer() { Stop(); }
 
-bool cNginxServer::Start(const std::string& root, const std::string& prefix) {
+bool cNginxServer::Start(const std::string& root, const std::string& prefix, const std::string& certificate,
+                         const std::string& key) {
+  secure_ = !certificate.empty();
   mkdir(prefix.c_str(), 0755);
   const std::string configFile = prefix + "/nginx.conf";
   const std::string errorLog = prefix + "/error.log";
   for (int attempt = 0; attempt < 5; ++attempt) {
     const int port = FreeLoopbackPort();
-    if (port == 0 || !WriteConfig(configFile, root, prefix, port)) return false;
+    if (port == 0 || !WriteConfig(configFile, root, prefix, port, certificate, key)) return false;
     const char* arguments[] = {"nginx", "-p", prefix.c_str(), "-e", errorLog.c_str(), "-c", configFile.c_str(), nullptr};
     pid_t pid;
     if (posix_spawnp(&pid, "nginx", nullptr, nullptr, const_cast<char**>(arguments), environ) != 0) return false;
@@ -116,5 +126,6 @@ void cNginxServer::Stop() {
 }
 
 std::string cNginxServer::Url(const std::string& path) const {
+  if (secure_) return "https://localhost:" + std::to_string(port_) + path;
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }

@@ -207,11 +207,19 @@ close_main_window() {
 # DOWNLOADER_HOST: the host:port the program's built-in URL names (the build's
 # DOWNLOADER_SERVER_HOST); tests that serve it hold a CTest resource lock.
 
-# start_content_server ROOT [RATE]: nginx serving ROOT at the program's server
-# host, RATE (e.g. 2m) limiting every transfer; each request's range goes to
+# start_content_server ROOT [RATE [CERTIFICATE KEY]]: nginx serving ROOT at the
+# program's server host, RATE (e.g. 2m, 0 for none) limiting every transfer;
+# with CERTIFICATE and KEY (PEM files) over https only, where "/to-http/..."
+# redirects to the same path over http. Each request's range goes to
 # $server_log. Stopped when the test ends.
 start_content_server() {
-  local root=$1 rate=${2:-0}
+  local root=$1 rate=${2:-0} ssl="" tls=""
+  if [[ -n ${3:-} ]]; then
+    ssl=" ssl"
+    tls="ssl_certificate $3;
+    ssl_certificate_key $4;
+    location /to-http/ { rewrite ^/to-http(/.*)\$ http://localhost:${DOWNLOADER_HOST##*:}\$1 redirect; }"
+  fi
   server_dir=$(mktemp -d)
   server_log=$server_dir/access.log
   cat >"$server_dir/nginx.conf" <<CONF
@@ -228,13 +236,14 @@ http {
   client_body_temp_path $server_dir/body;
   default_type application/octet-stream;
   server {
-    listen $DOWNLOADER_HOST;
+    listen $DOWNLOADER_HOST$ssl;
+    $tls
     root $root;
     limit_rate $rate;
   }
 }
 CONF
-  curl -s -o /dev/null "http://$DOWNLOADER_HOST/" && fail "something else serves $DOWNLOADER_HOST already"
+  port_taken && fail "something else serves $DOWNLOADER_HOST already"
   nginx -c "$server_dir/nginx.conf" -p "$server_dir" -e "$server_dir/error.log" &
   server_pid=$!
   at_exit stop_content_server
@@ -243,8 +252,11 @@ CONF
 
 content_server_answers() {
   kill -0 "$server_pid" 2>/dev/null || fail "nginx did not start: $(cat "$server_dir/error.log")"
-  curl -s -o /dev/null "http://$DOWNLOADER_HOST/"
+  port_taken
 }
+
+# port_taken: something accepts connections at the program's server host.
+port_taken() { (exec 3<>"/dev/tcp/${DOWNLOADER_HOST%:*}/${DOWNLOADER_HOST##*:}") 2>/dev/null; }
 
 stop_content_server() {
   [[ -n ${server_pid:-} ]] || return 0
@@ -252,6 +264,35 @@ stop_content_server() {
   wait "$server_pid" 2>/dev/null || true
   server_pid=""
 }
+
+# make_test_certs FOLDER: a throwaway authority and server certificates in
+# FOLDER (tests/support/make_test_certs.sh says which).
+make_test_certs() { bash "$repo_lib/tests/support/make_test_certs.sh" "$1" || fail "openssl made no certificates"; }
+
+# trust_test_ca CA.PEM: this session's prefix, and no other, trusts the
+# authority: its certificate in the user's root store in the prefix's
+# registry, as crypt32 keeps it (the property CERT_CERT_PROP_ID, 0x20: id,
+# 1, length, then the DER bytes), under its SHA-1 thumbprint.
+trust_test_ca() {
+  local der thumbprint length reg
+  der=$(openssl x509 -in "$1" -outform DER | od -An -v -tx1 | tr -d ' \n')
+  thumbprint=$(openssl x509 -in "$1" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
+  length=$(printf '%08x' $((${#der} / 2)))
+  reg=$(mktemp --suffix=.reg)
+  {
+    echo REGEDIT4
+    echo
+    echo "[HKEY_CURRENT_USER\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumbprint]"
+    echo "\"Blob\"=hex:20,00,00,00,01,00,00,00,${length:6:2},${length:4:2},${length:2:2},${length:0:2},$(sed 's/../&,/g; s/,$//' <<<"$der")"
+  } >"$reg"
+  wine reg import "$(windows_path "$reg")" >/dev/null 2>&1 || fail "the prefix did not take the test authority"
+  rm -f "$reg"
+}
+
+# The scheme and host a published manifest names its files at:
+# $content_origin when the test sets it (https://localhost:PORT), else the
+# program's plain-http server host.
+content_origin() { echo "${content_origin:-http://$DOWNLOADER_HOST}"; }
 
 # write_manifest TOOL FOLDER OUTPUT [manifest-tool options]: manifest-tool's
 # manifest of FOLDER, with the URL the program's server publishes it at,
@@ -261,10 +302,10 @@ write_manifest() {
   local tool=$1 folder=$2 output=$3
   shift 3
   if [[ $tool == *.exe ]]; then
-    wine "$tool" write "$(windows_path "$folder")" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" "$@" \
+    wine "$tool" write "$(windows_path "$folder")" --url "$(content_origin)/Live/fullclient/data/" "$@" \
       --output "$(windows_path "$(dirname "$output")")\\$(basename "$output")" >/dev/null
   else
-    "$tool" write "$folder" --url "http://$DOWNLOADER_HOST/Live/fullclient/data/" "$@" --output "$output" >/dev/null
+    "$tool" write "$folder" --url "$(content_origin)/Live/fullclient/data/" "$@" --output "$output" >/dev/null
   fi &&
     sign_manifest "$output"
 }

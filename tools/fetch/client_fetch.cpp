@@ -34,7 +34,8 @@ const char kUsage[] =
     "  folder and, once the signature verifies, every file it lists\n"
     "  into DOWNLOAD-FOLDER. --stop-after stops the run after that many seconds, as Pause does;\n"
     "  a second call resumes it. Exit codes: 0 complete, 1 not complete (stopped, or files missing:\n"
-    "  the first few are named), 2 usage error.\n";
+    "  the first few are named), 2 usage error; a fatal network condition ends it with the program's\n"
+    "  own code, as the printed box says (-11: the server is unreachable, also after an https refusal).\n";
 
 // The panel's tick.
 constexpr uint32_t kFiguresPeriodMs = 333;

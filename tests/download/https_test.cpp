@@ -1,0 +1,124 @@
+// cHttp over https against a real nginx on loopback, with a throwaway
+// authority made by tests/support/make_test_certs.sh and named to the Linux
+// seam alone: a sound certificate gives the file byte-identical; a
+// certificate from an untrusted issuer, for another name or expired, and a
+// redirect to http, are each refused with their box before the server
+// counts as unreachable. A stop ends a handshake that is never answered.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "download/downloaders.h"
+#include "tests/download/http_fixture.h"
+#include "tests/support/nginx_server.h"
+
+namespace {
+
+struct HttpsCase {
+  const char* name;
+  const char* certificate;  // of make_test_certs.sh
+  const char* path;
+  const char* box;  // what the player is told first; null: the file arrives
+};
+
+const HttpsCase kCases[] = {
+    {"sound", "localhost.pem", "/client/a.pak", nullptr},
+    {"untrusted_issuer", "untrusted.pem", "/client/a.pak", "certificate error: untrusted issuer \\(-14\\)"},
+    {"wrong_name", "wrong-name.pem", "/client/a.pak", "certificate error: wrong name \\(-15\\)"},
+    {"expired", "expired.pem", "/client/a.pak", "certificate error: expired \\(-16\\)"},
+    {"redirect_to_http", "localhost.pem", "/to-http/client/a.pak", "redirect from https to http refused \\(-18\\)"},
+};
+
+// One authority for the whole program, made before any test speaks TLS:
+// the seam reads the file it names once.
+class cTestAuthority : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char folder[] = "/tmp/downloader-https-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    folder_ = folder;
+    const std::string make = "bash " TESTS_SOURCE_DIR "/support/make_test_certs.sh " + folder_;
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    setenv("DOWNLOADER_CA_FILE", (folder_ + "/ca.pem").c_str(), 1);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  static const std::string& Folder() { return folder_; }
+
+ private:
+  static std::string folder_;
+};
+std::string cTestAuthority::folder_;
+::testing::Environment* const kAuthority = ::testing::AddGlobalTestEnvironment(new cTestAuthority);
+
+class HttpsTest : public HttpFixture, public ::testing::WithParamInterface<HttpsCase> {
+ protected:
+  void SetUp() override {
+    HttpFixture::SetUp();
+    // The death tests fork here, without a thread or a server of the child's
+    // own: a child that started nginx again would leave it holding the
+    // pipe its box is read from.
+    server_.Stop();
+    GTEST_FLAG_SET(death_test_style, "fast");
+    std::filesystem::create_directories(folder_.PathOf("www/client"));
+    content_ = PatternBytes(3 * 1048576 + 5);
+    std::ofstream(folder_.PathOf("www/client/a.pak"), std::ios::binary) << content_;
+    const std::string& certs = cTestAuthority::Folder();
+    ASSERT_TRUE(nginx_.Start(folder_.PathOf("www"), folder_.PathOf("nginx"), certs + "/" + GetParam().certificate,
+                             certs + "/server.key"))
+        << "see the error log in the prefix";
+  }
+  void TearDown() override {
+    nginx_.Stop();
+    HttpFixture::TearDown();
+  }
+
+  std::string content_;
+  cNginxServer nginx_;
+};
+
+TEST_P(HttpsTest, SoundCertificateCompletesAndEveryOtherIsRefusedByName) {
+  const HttpsCase& row = GetParam();
+  const std::string url = nginx_.Url(row.path);
+  if (!row.box) {
+    cRecordingHttp transfer(host_);
+    transfer.DownloadFile(url.c_str(), "a.pak");
+    ASSERT_TRUE(WaitUntilEnded(transfer));
+    EXPECT_TRUE(transfer.IsWhole());
+    EXPECT_TRUE(SameBytes(ReadWholeFile("a.pak"), content_));
+    EXPECT_TRUE(boxes_.Texts().empty());
+    return;
+  }
+  EXPECT_EXIT(
+      {
+        cResDownloader fetch(host_);
+        fetch.DownloadResource(url.c_str(), "a.pak");
+      },
+      ::testing::ExitedWithCode(ExitCodeSeen(-11)),
+      std::string("message box \\[downloader test\\] cHttp::OnExecute :: ") + row.box +
+          ".*message box \\[downloader test\\] Currently you are not able to reach the server.");
+  EXPECT_FALSE(std::filesystem::exists("a.pak") && std::filesystem::file_size("a.pak") > 0)
+      << "nothing of a refused server is written";
+}
+
+// Our plain test server waits for a request head that a TLS greeting never
+// brings: a handshake that is never answered, which a stop still ends
+// within a second.
+using HttpsStopTest = HttpFixture;
+TEST_F(HttpsStopTest, StopDuringAHandshakeThatIsNeverAnsweredEndsWithinASecond) {
+  const std::string url = "https://127.0.0.1:" + std::to_string(server_.Port()) + "/a.pak";
+  cRecordingHttp transfer(host_);
+  transfer.DownloadFile(url.c_str(), "a.pak");
+  platform::SleepMs(1000);
+  ASSERT_EQ(transfer.running, 1) << "still in the handshake";
+  const uint32_t stopped = platform::TickCount();
+  transfer.Stop();
+  EXPECT_LT(platform::TickCount() - stopped, 1000u);
+  EXPECT_TRUE(transfer.starts.empty());
+  EXPECT_TRUE(boxes_.Texts().empty()) << "a stopped transfer does not report the server unreachable";
+}
+
+INSTANTIATE_TEST_SUITE_P(Certificates, HttpsTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<HttpsCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
