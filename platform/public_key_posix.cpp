@@ -1,26 +1,17 @@
-#include <openssl/bio.h>
 #include <openssl/core_names.h>
-#include <openssl/evp.h>
 #include <openssl/pem.h>
 
 #include <cstring>
-#include <memory>
 
+#include "platform/openssl_posix.h"
 #include "platform/public_key.h"
 #include "platform/signature.h"
 
 namespace platform {
 
-namespace {
-struct Free {
-  void operator()(BIO* bio) const { BIO_free(bio); }
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-}  // namespace
-
 bool ReadP256PublicKey(const std::string& pem, unsigned char* publicKey) {
-  std::unique_ptr<BIO, Free> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-  std::unique_ptr<EVP_PKEY, Free> key(bio ? PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr) : nullptr);
+  OpenSslOwned<BIO> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+  OpenSslOwned<EVP_PKEY> key(bio ? PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr) : nullptr);
   char group[64] = "";
   unsigned char point[1 + kP256PublicKeySize];
   size_t length = 0;

@@ -2,66 +2,57 @@
 // signature the DER form EVP_DigestVerify takes.
 
 #include <openssl/core_names.h>
-#include <openssl/ecdsa.h>
-#include <openssl/evp.h>
-#include <openssl/param_build.h>
 
-#include <memory>
+#include <vector>
 
+#include "platform/openssl_posix.h"
 #include "platform/signature.h"
 
 namespace platform {
 
-namespace {
-
-struct KeyFree {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct ContextFree {
-  void operator()(EVP_PKEY_CTX* context) const { EVP_PKEY_CTX_free(context); }
-};
-struct DigestFree {
-  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-struct SignatureFree {
-  void operator()(ECDSA_SIG* signature) const { ECDSA_SIG_free(signature); }
-};
-struct ParamsFree {
-  void operator()(OSSL_PARAM* params) const { OSSL_PARAM_free(params); }
-};
-struct BuilderFree {
-  void operator()(OSSL_PARAM_BLD* builder) const { OSSL_PARAM_BLD_free(builder); }
-};
-struct BytesFree {
-  void operator()(unsigned char* bytes) const { OPENSSL_free(bytes); }
-};
-
-std::unique_ptr<EVP_PKEY, KeyFree> ImportKey(const unsigned char* publicKey) {
+OpenSslOwned<EVP_PKEY> P256KeyFromNumbers(const unsigned char* publicKey, const unsigned char* secret) {
   unsigned char point[1 + kP256PublicKeySize] = {0x04};
   for (size_t i = 0; i < kP256PublicKeySize; ++i) point[1 + i] = publicKey[i];
-  std::unique_ptr<OSSL_PARAM_BLD, BuilderFree> builder(OSSL_PARAM_BLD_new());
-  if (!builder ||
+  OpenSslOwned<BIGNUM> secretNumber(secret ? BN_bin2bn(secret, 32, nullptr) : nullptr);
+  OpenSslOwned<OSSL_PARAM_BLD> builder(OSSL_PARAM_BLD_new());
+  if (!builder || (secret && !secretNumber) ||
       OSSL_PARAM_BLD_push_utf8_string(builder.get(), OSSL_PKEY_PARAM_GROUP_NAME, "prime256v1", 0) != 1 ||
-      OSSL_PARAM_BLD_push_octet_string(builder.get(), OSSL_PKEY_PARAM_PUB_KEY, point, sizeof point) != 1) {
+      OSSL_PARAM_BLD_push_octet_string(builder.get(), OSSL_PKEY_PARAM_PUB_KEY, point, sizeof point) != 1 ||
+      (secret && OSSL_PARAM_BLD_push_BN(builder.get(), OSSL_PKEY_PARAM_PRIV_KEY, secretNumber.get()) != 1)) {
     return nullptr;
   }
-  std::unique_ptr<OSSL_PARAM, ParamsFree> params(OSSL_PARAM_BLD_to_param(builder.get()));
-  std::unique_ptr<EVP_PKEY_CTX, ContextFree> context(EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr));
+  OpenSslOwned<OSSL_PARAM> params(OSSL_PARAM_BLD_to_param(builder.get()));
+  OpenSslOwned<EVP_PKEY_CTX> context(EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr));
   EVP_PKEY* key = nullptr;
   if (!params || !context || EVP_PKEY_fromdata_init(context.get()) != 1 ||
-      EVP_PKEY_fromdata(context.get(), &key, EVP_PKEY_PUBLIC_KEY, params.get()) != 1) {
+      EVP_PKEY_fromdata(context.get(), &key, secret ? EVP_PKEY_KEYPAIR : EVP_PKEY_PUBLIC_KEY, params.get()) != 1) {
     return nullptr;
   }
-  return std::unique_ptr<EVP_PKEY, KeyFree>(key);
+  return OpenSslOwned<EVP_PKEY>(key);
 }
 
-}  // namespace
+bool SignP256(EVP_PKEY* key, const void* data, size_t size, unsigned char* raw) {
+  OpenSslOwned<EVP_MD_CTX> context(EVP_MD_CTX_new());
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  size_t derSize = 0;
+  if (!context || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key) != 1 ||
+      EVP_DigestSign(context.get(), nullptr, &derSize, bytes, size) != 1) {
+    return false;
+  }
+  std::vector<unsigned char> der(derSize);
+  if (EVP_DigestSign(context.get(), der.data(), &derSize, bytes, size) != 1) return false;
+  // libcrypto writes DER; the program stores r and s, 32 bytes each.
+  const unsigned char* cursor = der.data();
+  OpenSslOwned<ECDSA_SIG> parts(d2i_ECDSA_SIG(nullptr, &cursor, static_cast<long>(derSize)));
+  return parts && BN_bn2binpad(ECDSA_SIG_get0_r(parts.get()), raw, 32) == 32 &&
+         BN_bn2binpad(ECDSA_SIG_get0_s(parts.get()), raw + 32, 32) == 32;
+}
 
 bool VerifyP256Signature(const unsigned char* publicKey, const void* data, size_t size,
                          const unsigned char* signature) {
-  std::unique_ptr<EVP_PKEY, KeyFree> key = ImportKey(publicKey);
+  OpenSslOwned<EVP_PKEY> key = P256KeyFromNumbers(publicKey);
   if (!key) return false;
-  std::unique_ptr<ECDSA_SIG, SignatureFree> parts(ECDSA_SIG_new());
+  OpenSslOwned<ECDSA_SIG> parts(ECDSA_SIG_new());
   BIGNUM* r = BN_bin2bn(signature, 32, nullptr);
   BIGNUM* s = BN_bin2bn(signature + 32, 32, nullptr);
   if (!parts || !r || !s || ECDSA_SIG_set0(parts.get(), r, s) != 1) {
@@ -71,8 +62,8 @@ bool VerifyP256Signature(const unsigned char* publicKey, const void* data, size_
   }
   unsigned char* der = nullptr;
   const int derSize = i2d_ECDSA_SIG(parts.get(), &der);
-  std::unique_ptr<unsigned char, BytesFree> ownedDer(der);
-  std::unique_ptr<EVP_MD_CTX, DigestFree> context(EVP_MD_CTX_new());
+  OpenSslOwned<unsigned char> ownedDer(der);
+  OpenSslOwned<EVP_MD_CTX> context(EVP_MD_CTX_new());
   return derSize > 0 && context &&
          EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) == 1 &&
          EVP_DigestVerify(context.get(), der, static_cast<size_t>(derSize), static_cast<const unsigned char*>(data),

@@ -1,16 +1,13 @@
 #include <fcntl.h>
-#include <openssl/ec.h>
-#include <openssl/ecdsa.h>
 #include <openssl/err.h>
-#include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
-#include <vector>
 
+#include "platform/openssl_posix.h"
+#include "platform/owned_file.h"
 #include "platform/signature.h"
 #include "tools/manifest/manifest_text.h"
 #include "tools/manifest/signing.h"
@@ -19,20 +16,8 @@ namespace manifest_tool {
 
 namespace {
 
-struct KeyFree {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct DigestFree {
-  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-struct SignatureFree {
-  void operator()(ECDSA_SIG* signature) const { ECDSA_SIG_free(signature); }
-};
-struct FileClose {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using OwnedKey = std::unique_ptr<EVP_PKEY, KeyFree>;
-using OwnedFile = std::unique_ptr<FILE, FileClose>;
+using OwnedKey = platform::OpenSslOwned<EVP_PKEY>;
+using platform::OwnedFile;
 
 std::string OpenSslError() {
   char text[256] = "";
@@ -114,27 +99,9 @@ bool SignManifest(const std::string& manifestPath, const std::string& keyPath, s
     *error = manifestPath + ": cannot be read";
     return false;
   }
-  std::unique_ptr<EVP_MD_CTX, DigestFree> context(EVP_MD_CTX_new());
-  size_t derSize = 0;
-  if (!context || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1 ||
-      EVP_DigestSign(context.get(), nullptr, &derSize, reinterpret_cast<const unsigned char*>(bytes.data()),
-                     bytes.size()) != 1) {
-    *error = "cannot sign: " + OpenSslError();
-    return false;
-  }
-  std::vector<unsigned char> der(derSize);
-  if (EVP_DigestSign(context.get(), der.data(), &derSize, reinterpret_cast<const unsigned char*>(bytes.data()),
-                     bytes.size()) != 1) {
-    *error = "cannot sign: " + OpenSslError();
-    return false;
-  }
-  // libcrypto writes DER; the downloader reads r and s, 32 bytes each.
-  const unsigned char* cursor = der.data();
-  std::unique_ptr<ECDSA_SIG, SignatureFree> parts(d2i_ECDSA_SIG(nullptr, &cursor, static_cast<long>(derSize)));
   unsigned char raw[platform::kP256SignatureSize];
-  if (!parts || BN_bn2binpad(ECDSA_SIG_get0_r(parts.get()), raw, 32) != 32 ||
-      BN_bn2binpad(ECDSA_SIG_get0_s(parts.get()), raw + 32, 32) != 32) {
-    *error = "cannot sign: the signature does not read back";
+  if (!platform::SignP256(key.get(), bytes.data(), bytes.size(), raw)) {
+    *error = "cannot sign: " + OpenSslError();
     return false;
   }
   return ReplaceFile(manifestPath + ".sig", std::string(reinterpret_cast<char*>(raw), sizeof raw), error);
