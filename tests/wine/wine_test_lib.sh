@@ -437,10 +437,17 @@ set_prefix_dpi() {
     fail "cannot set the prefix's LogPixels to $1"
 }
 
+# find_main_window: sets window_id when the main window exists. A search can
+# end with an X error when a window it reads is destroyed meanwhile (Wine
+# makes and drops hidden windows while a program starts), so it is polled
+# rather than left to xdotool's own --sync.
+find_main_window() {
+  window_id=$(xdotool search --limit 1 --name "^$main_title\$" 2>/dev/null) && [[ -n $window_id ]]
+}
+
 # wait_main_window: sets window_id, window_x and window_y.
 wait_main_window() {
-  window_id=$(timeout 30 xdotool search --sync --name "^$main_title\$" 2>/dev/null | head -n 1)
-  [[ -n $window_id ]] || fail "no main window"
+  wait_until 30 "no main window" find_main_window
   read_window_place
 }
 
