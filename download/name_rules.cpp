@@ -3,6 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform/wide_text.h"
+
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -19,28 +21,6 @@ bool SameLetters(const char* begin, const char* end, const char* word) {
 }
 
 }  // namespace
-
-size_t Utf8SequenceLength(const unsigned char* c) {
-  if (c[0] < 0x80) return 1;
-  size_t length;
-  unsigned int code;
-  if (c[0] >= 0xC2 && c[0] <= 0xDF) {
-    length = 2, code = c[0] & 0x1Fu;
-  } else if (c[0] >= 0xE0 && c[0] <= 0xEF) {
-    length = 3, code = c[0] & 0x0Fu;
-  } else if (c[0] >= 0xF0 && c[0] <= 0xF4) {
-    length = 4, code = c[0] & 0x07u;
-  } else {
-    return 0;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    if ((c[i] & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (c[i] & 0x3Fu);
-  }
-  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) return 0;
-  if (code >= 0xD800 && code <= 0xDFFF) return 0;
-  return length;
-}
 
 namespace {
 

@@ -32,10 +32,6 @@ struct NameFinding {
 // returns how many there are. A null name counts as empty.
 size_t FindNameFaults(const char* name, NameFinding* findings, size_t capacity);
 
-// The length of the UTF-8 sequence at `c`, or 0 when it is not one (a stray
-// continuation byte, an overlong form, a surrogate, beyond U+10FFFF, cut).
-size_t Utf8SequenceLength(const unsigned char* c);
-
 // True when the component [begin, end) names a device: Windows opens the
 // device for it, in any folder and with any extension.
 bool IsDeviceName(const char* begin, const char* end);

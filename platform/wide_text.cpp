@@ -26,20 +26,16 @@ namespace {
 // Decodes the UTF-8 sequence at `text` into its code point; returns the bytes
 // it takes, 1 for a byte that starts no valid sequence (read as U+FFFD).
 int DecodeUtf8(const unsigned char* text, unsigned* code) {
-  int length = text[0] < 0x80 ? 1 : text[0] >= 0xC2 && text[0] <= 0xDF ? 2 : text[0] >= 0xE0 && text[0] <= 0xEF ? 3
-                                    : text[0] >= 0xF0 && text[0] <= 0xF4 ? 4 : 0;
-  unsigned value = length == 1 ? text[0] : length == 2 ? text[0] & 0x1Fu : length == 3 ? text[0] & 0x0Fu : text[0] & 7u;
-  for (int i = 1; i < length; ++i) {
-    if ((text[i] & 0xC0) != 0x80) length = 0;
-    if (length == 0) break;
-    value = (value << 6) | (text[i] & 0x3Fu);
+  const size_t length = Utf8SequenceLength(text);
+  if (length == 0) {
+    *code = 0xFFFD;
+    return 1;
   }
-  if ((length == 3 && value < 0x800) || (length == 4 && (value < 0x10000 || value > 0x10FFFF)) ||
-      (value >= 0xD800 && value <= 0xDFFF)) {
-    length = 0;
-  }
-  *code = length == 0 ? 0xFFFD : value;
-  return length == 0 ? 1 : length;
+  static const unsigned kLeadBits[] = {0, 0x7Fu, 0x1Fu, 0x0Fu, 0x07u};
+  unsigned value = text[0] & kLeadBits[length];
+  for (size_t i = 1; i < length; ++i) value = (value << 6) | (text[i] & 0x3Fu);
+  *code = value;
+  return static_cast<int>(length);
 }
 
 // Converts into `destination` when it is not null; returns the code units.
@@ -82,5 +78,27 @@ int WholeCharactersLength(const char* text, int maxBytes) {
   if (text[length] == 0) return length;
   // Back to the start of the sequence the cut falls into.
   while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  return length;
+}
+
+size_t Utf8SequenceLength(const unsigned char* c) {
+  if (c[0] < 0x80) return 1;
+  size_t length;
+  unsigned int code;
+  if (c[0] >= 0xC2 && c[0] <= 0xDF) {
+    length = 2, code = c[0] & 0x1Fu;
+  } else if (c[0] >= 0xE0 && c[0] <= 0xEF) {
+    length = 3, code = c[0] & 0x0Fu;
+  } else if (c[0] >= 0xF0 && c[0] <= 0xF4) {
+    length = 4, code = c[0] & 0x07u;
+  } else {
+    return 0;
+  }
+  for (size_t i = 1; i < length; ++i) {
+    if ((c[i] & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (c[i] & 0x3Fu);
+  }
+  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) return 0;
+  if (code >= 0xD800 && code <= 0xDFFF) return 0;
   return length;
 }

@@ -185,28 +185,8 @@ def main():
     check(rate_pixels >= 20 and speed_pixels >= 40,
           "the rate and speed texts are drawn inside the bar (%d and %d text pixels)" % (rate_pixels, speed_pixels))
 
-    text_pixels = sum(1 for y in range(FOLDER_BOX[1], FOLDER_BOX[3]) for x in range(FOLDER_BOX[0], FOLDER_BOX[2])
-                      if diff(shot[x, y], background[x, y]) > 60)
-    if args.folder_text == "yes":
-        check(text_pixels >= 50, "the folder text is drawn in its box (%d text pixels)" % text_pixels)
-    else:
-        check(text_pixels == 0, "no folder text is drawn (%d text pixels)" % text_pixels)
-
-    if args.panel == "yes":
-        left, top, width, height = PANEL
-        # The panel's backdrop is the background three pixels up and left.
-        backdrop = [diff(shot[left + x, top + y], background[29 + x, 284 + y]) for y in range(height)
-                    for x in range(width)]
-        labels = sum(1 for d in backdrop if d > 60)
-        check(labels >= 300, "the panel draws its labels and values over its backdrop (%d text pixels)" % labels)
-        quiet = sum(1 for d in backdrop if d <= BACKGROUND_TOLERANCE)
-        check(quiet >= len(backdrop) * 0.6, "the rest of the panel is its backdrop (%d of %d pixels)" %
-              (quiet, len(backdrop)))
-
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    return 0
+    check_folder_and_panel(shot, background, args, folder_rect, PANEL, 1)
+    return summary()
 
 
 def px(dips, scale):
@@ -277,6 +257,13 @@ def check_scaled(shot_image, files, args):
     check(rate >= 20 * s * s and speed >= 40 * s * s,
           "the rate and speed texts are drawn inside the bar (%d and %d text pixels)" % (rate, speed))
 
+    check_folder_and_panel(shot, background, args, folder, panel, s)
+    return summary()
+
+
+def check_folder_and_panel(shot, background, args, folder, panel, s):
+    """The folder text in its box and the panel over its backdrop, on a window
+    at `s` times the skin's size, against the background drawn at that size."""
     left, top, width, height = folder
     text_pixels = sum(1 for y in range(top, top + height) for x in range(left, left + width)
                       if diff(shot[x, y], background[x, y]) > 60)
@@ -297,11 +284,12 @@ def check_scaled(shot_image, files, args):
         check(quiet >= len(backdrop) * 0.6, "the rest of the panel is its backdrop (%d of %d pixels)" %
               (quiet, len(backdrop)))
 
+
+def summary():
     if failures:
         print("%d check(s) failed" % len(failures))
         return 1
     return 0
-
 
 if __name__ == "__main__":
     sys.exit(main())

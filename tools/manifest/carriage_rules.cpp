@@ -5,6 +5,7 @@
 
 #include "download/file_url.h"
 #include "download/name_rules.h"
+#include "platform/wide_text.h"
 
 namespace manifest_tool {
 namespace {
