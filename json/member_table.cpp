@@ -4,7 +4,7 @@
 #include <new>
 
 MemberTable::MemberTable()
-    : buckets(new (std::nothrow) MemberEntry*[kCapacity]()), capacity(kCapacity), newest(nullptr), cursor(nullptr) {}
+    : buckets(nullptr), capacity(kCapacity), entries(0), outOfMemory(false), newest(nullptr), cursor(nullptr) {}
 
 MemberTable::~MemberTable() {
   ReleaseMembers();
@@ -31,48 +31,70 @@ int32_t MemberTable::BucketOf(const char* key, size_t length) {
   return static_cast<int32_t>(number % static_cast<uint64_t>(kCapacity));
 }
 
-MemberEntry* MemberTable::FindEntry(const char* key, size_t length, int32_t bucket) const {
-  for (MemberEntry* entry = buckets[bucket]; entry; entry = entry->next) {
-    if (std::memcmp(entry->key, key, length + 1) == 0) return entry;
+MemberEntry* MemberTable::FindEntry(const char* key, int32_t bucket) const {
+  // Keys are unique in a table: the list finds the entry the chain would.
+  MemberEntry* entry = buckets ? buckets[bucket] : newest;
+  for (; entry; entry = buckets ? entry->next : entry->older) {
+    if (std::strcmp(entry->key, key) == 0) return entry;
   }
   return nullptr;
 }
 
+bool MemberTable::MakeBuckets() {
+  buckets = new (std::nothrow) MemberEntry*[kCapacity]();
+  if (!buckets) {
+    outOfMemory = true;
+    return false;
+  }
+  for (MemberEntry* entry = newest; entry; entry = entry->older) {
+    const int32_t bucket = BucketOf(entry->key, std::strlen(entry->key));
+    entry->prev = nullptr;
+    entry->next = buckets[bucket];
+    if (entry->next) entry->next->prev = entry;
+    buckets[bucket] = entry;
+  }
+  return true;
+}
+
 MemberEntry* MemberTable::NewEntry(const char* key, size_t length, int32_t bucket) {
+  if (!buckets && entries >= kListedMembers && !MakeBuckets()) return nullptr;
   MemberEntry* entry = new (std::nothrow) MemberEntry{};
   if (!entry) return nullptr;
-  entry->key = new (std::nothrow) char[kKeyBufferSize]();
+  entry->key = new (std::nothrow) char[length + 1];
   if (!entry->key) {
     delete entry;
     return nullptr;
   }
   std::memcpy(entry->key, key, length + 1);
   // New entries go to the head of their chain and become the newest.
-  entry->next = buckets[bucket];
-  if (entry->next) entry->next->prev = entry;
-  buckets[bucket] = entry;
+  if (buckets) {
+    entry->next = buckets[bucket];
+    if (entry->next) entry->next->prev = entry;
+    buckets[bucket] = entry;
+  }
   entry->older = newest;
   if (newest) newest->newer = entry;
   newest = entry;
+  ++entries;
   return entry;
 }
 
 MemberEntry* MemberTable::Lookup(const char* key) {
-  if (!buckets || !key) return nullptr;
+  if (outOfMemory || !key) return nullptr;
   const size_t length = std::strlen(key);
   if (length > kMaxKeyLength) return nullptr;
   const int32_t bucket = BucketOf(key, length);
-  if (MemberEntry* entry = FindEntry(key, length, bucket)) return entry;
+  if (MemberEntry* entry = FindEntry(key, bucket)) return entry;
   return NewEntry(key, length, bucket);
 }
 
 MemberTable::AddResult MemberTable::Add(const char* key, cJson::Node* child) {
-  if (!buckets) return AddResult::kOutOfMemory;
+  if (outOfMemory) return AddResult::kOutOfMemory;
   if (!key) key = "";
   const size_t length = std::strlen(key);
   if (length > kMaxKeyLength) return AddResult::kKeyTooLong;
   const int32_t bucket = BucketOf(key, length);
-  if (FindEntry(key, length, bucket)) return AddResult::kKeyPresent;
+  if (FindEntry(key, bucket)) return AddResult::kKeyPresent;
   MemberEntry* entry = NewEntry(key, length, bucket);
   if (!entry) return AddResult::kOutOfMemory;
   entry->node = child;
@@ -82,10 +104,11 @@ MemberTable::AddResult MemberTable::Add(const char* key, cJson::Node* child) {
 void MemberTable::Unlink(MemberEntry* entry) {
   if (entry->prev) {
     entry->prev->next = entry->next;
-  } else {
+  } else if (buckets) {
     buckets[BucketOf(entry->key, std::strlen(entry->key))] = entry->next;
   }
   if (entry->next) entry->next->prev = entry->prev;
+  --entries;
   if (entry->newer) entry->newer->older = entry->older;
   if (entry->older) entry->older->newer = entry->newer;
   if (newest == entry) newest = entry->older;

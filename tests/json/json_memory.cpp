@@ -65,18 +65,16 @@ int main(int argc, char** argv) {
   const int objects = entries + 1;
   std::printf("pointer size                 %d bytes\n", static_cast<int>(sizeof(void*)));
   std::printf("manifest text                %zu bytes, %d entries\n", manifest.size(), entries);
-  std::printf("one object node              %lld bytes (sizeof %zu + %d chain heads of %zu)\n",
+  std::printf("one object node              %lld bytes (sizeof %zu; %d chain heads of %zu past %d members)\n",
               static_cast<long long>(objectBytes), sizeof(JsonNode), static_cast<int>(MemberTable::kCapacity),
-              sizeof(MemberEntry*));
+              sizeof(MemberEntry*), static_cast<int>(MemberTable::kListedMembers));
   std::printf("one scalar value             %lld bytes (sizeof %zu + its text)\n", static_cast<long long>(valueBytes),
               sizeof(JsonValue));
-  std::printf("one member entry             %lld bytes (sizeof %zu + key buffer %zu)\n",
-              static_cast<long long>(entryBytes), sizeof(MemberEntry), MemberTable::kKeyBufferSize);
+  std::printf("one member entry             %lld bytes (sizeof %zu + its key)\n", static_cast<long long>(entryBytes),
+              sizeof(MemberEntry));
   std::printf("loaded tree                  %lld bytes in %lld blocks (%d object nodes)\n",
               static_cast<long long>(tree), static_cast<long long>(loaded.liveBlocks - before.liveBlocks), objects);
   std::printf("  per manifest entry         %lld bytes\n", static_cast<long long>(tree / (entries ? entries : 1)));
-  std::printf("  of which chain heads       %lld bytes\n",
-              static_cast<long long>(objects) * MemberTable::kCapacity * static_cast<long long>(sizeof(MemberEntry*)));
   std::printf("peak while loading           %lld bytes\n", static_cast<long long>(loaded.peakBytes - before.liveBytes));
   return 0;
 }
