@@ -13,7 +13,22 @@ namespace {
 // their message boxes and by the download manager at the end of a run.
 std::atomic<cMainWindowLink*> mainWindowLink{nullptr};
 
+std::atomic<bool> endRequested{false};
+std::atomic<int> endCode{0};
+
 }  // namespace
+
+void RequestProgramEnd(int exitCode) {
+  if (endRequested.exchange(true)) return;
+  endCode = exitCode;
+  if (cMainWindowLink* window = MainWindowLink()) window->CloseToEnd();
+}
+
+bool ProgramEndRequested(int* exitCode) {
+  if (!endRequested) return false;
+  *exitCode = endCode;
+  return true;
+}
 
 void SetMainWindowLink(cMainWindowLink* link) { mainWindowLink.store(link); }
 

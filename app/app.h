@@ -29,8 +29,10 @@ struct cApp {
 
   // The main sequence: returns the process exit code.
   int OnExecute();
-  // Reads the UX version and restores the remembered download folder.
-  void CheckVersion(cJson& uxDocument);
+  // Reads the UX version and restores the remembered download folder; false,
+  // after telling the player, when the UX document has no version: the
+  // program then ends with exit code 0.
+  bool CheckVersion(cJson& uxDocument);
   // Adopts `path` as the download folder, creates it and shows it.
   void CreateDownloadDirectory(const char* path);
 };
@@ -50,3 +52,10 @@ cMainWindowLink* MainWindowLink();
 
 // Stops, joins and deletes the download manager, if there is one.
 void StopDownloadManager();
+
+// Asks the program to end with `exitCode`, from any thread: the main window,
+// if there is one, stops the download and closes, and the entry returns the
+// code. The first request wins.
+void RequestProgramEnd(int exitCode);
+// Whether an end was asked for, and its code.
+bool ProgramEndRequested(int* exitCode);

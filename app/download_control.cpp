@@ -1,11 +1,13 @@
 #include "app/download_control.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 #include "app/app.h"
 #include "download/download_host.h"
 #include "download/manager.h"
+#include "platform/message_box.h"
 
 namespace {
 
@@ -23,6 +25,15 @@ class cAppDownloadHost final : public cDownloadHost {
     std::snprintf(theApp->executableName, sizeof theApp->executableName, "%s", name);
     std::snprintf(theApp->executableSha256, sizeof theApp->executableSha256, "%s", sha256);
   }
+  void EndProgram(const char* text, int exitCode) override {
+    // Several transfers may meet the end at once: the player is told once.
+    if (ending_.exchange(true)) return;
+    ::NotifyUser(text, platform::kMbIconWarning);
+    RequestProgramEnd(exitCode);
+  }
+
+ private:
+  std::atomic<bool> ending_{false};
 };
 
 }  // namespace

@@ -22,7 +22,7 @@ int cApp::OnExecute() {
   }
 
   std::snprintf(serverBaseUrl, sizeof serverBaseUrl, "%s", DOWNLOADER_SERVER_BASE_URL);
-  CheckVersion(uxDocument);
+  if (!CheckVersion(uxDocument)) return 0;
   ReadMessageBoxTexts(*this, uxDocument);
 
   const int result = RunMainWindow(uxDocument);

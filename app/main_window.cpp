@@ -30,6 +30,9 @@ const UINT kDownloadFinishedMessage = WM_APP + 1;
 // Posted at the end of a run with files missing; lParam owns a copy of the
 // first missing file's name (new char[]).
 const UINT kDownloadIncompleteMessage = WM_APP + 2;
+// Posted when the program is to end (RequestProgramEnd): the window stops the
+// download and closes on its own thread.
+const UINT kCloseToEndMessage = WM_APP + 3;
 
 }  // namespace
 
@@ -130,6 +133,10 @@ void cWinMain::ShowDownloadIncomplete(int missingFiles, const char* firstMissing
                            reinterpret_cast<LPARAM>(name.get()))) {
     name.release();  // the message owns it now: OnDownloadIncomplete takes it back
   }
+}
+
+void cWinMain::CloseToEnd() {
+  if (hwnd) PostMessageA(hwnd, kCloseToEndMessage, 0, 0);
 }
 
 void cWinMain::ShowRow(CommandRow newRow) {
@@ -313,9 +320,13 @@ void cWinMain::LoadDownloadInfo() {
   std::snprintf(url, sizeof url, "%sfile.json", theApp->serverBaseUrl);
   DownloadInfo info;
   const ManifestLoad load = LoadDownloadManifest(url, &info);
+  int endCode = 0;
+  // A fetch that ended the program has told the player why already.
+  if (ProgramEndRequested(&endCode)) return;
   if (load == ManifestLoad::kNetworkError) {
     NotifyUser("cWinMain::LoadDownloadInfo :: network error, try again...", platform::kMbIconWarning);
-    platform::EndProcess(0);
+    RequestProgramEnd(0);
+    return;
   }
   char text[512];
   if (load == ManifestLoad::kUnverified) {
@@ -323,7 +334,8 @@ void cWinMain::LoadDownloadInfo() {
     std::snprintf(text, sizeof text,
                   "cWinMain::LoadDownloadInfo :: the download information could not be verified: %s", info.refusal);
     NotifyUser(text, platform::kMbIconWarning);
-    platform::EndProcess(0);
+    RequestProgramEnd(0);
+    return;
   }
   if (info.refusal[0]) {
     std::snprintf(text, sizeof text,
@@ -363,10 +375,13 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       SetMainWindowLink(this);
       OnCreate();
       return 0;
-    case WM_DESTROY:
+    case WM_DESTROY: {
       SetMainWindowLink(nullptr);
-      PostQuitMessage(1);
+      int endCode = 1;
+      ProgramEndRequested(&endCode);
+      PostQuitMessage(endCode);
       return 0;
+    }
     case WM_PAINT:
       Paint();
       InvalidateChildren();
@@ -384,6 +399,10 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kDownloadIncompleteMessage:
       OnDownloadIncomplete(static_cast<int>(wParam), std::unique_ptr<char[]>(reinterpret_cast<char*>(lParam)));
+      return 0;
+    case kCloseToEndMessage:
+      StopDownloadManager();
+      DestroyWindow(hwnd);
       return 0;
   }
   return 0;

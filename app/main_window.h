@@ -64,6 +64,7 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   void ShowFinalFigures() override;
   void ShowDownloadFinished() override;
   void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override;
+  void CloseToEnd() override;
 
   cBtnLaunch launchButton;
   cBtnStart startButton;

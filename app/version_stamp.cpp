@@ -55,11 +55,11 @@ void WriteVersionFile() {
   std::fflush(file.get());
 }
 
-void cApp::CheckVersion(cJson& uxDocument) {
+bool cApp::CheckVersion(cJson& uxDocument) {
   cJson::Node* versionNode = uxDocument.Find("version");
   if (!versionNode) {
     NotifyUser("cApp::CheckVersion :: version check error(-41)", platform::kMbIconWarning);
-    platform::EndProcess(0);
+    return false;
   }
   // Nothing compares the version; a longer one is only cut in version.txt.
   std::snprintf(version, sizeof version, "%s", versionNode->GetText());
@@ -72,7 +72,8 @@ void cApp::CheckVersion(cJson& uxDocument) {
   }
   platform::SetCurrentFolder(resourceFolder);
 
-  if (downloadFolder[0]) return;
+  if (downloadFolder[0]) return true;
   const std::unique_ptr<char[]> stored = ReadVersionFile();
   if (const char* folder = stored ? StoredDownloadFolder(stored.get()) : nullptr) CreateDownloadDirectory(folder);
+  return true;
 }

@@ -22,10 +22,17 @@ class cDownloadHost {
   virtual const char* DownloadFolder() = 0;
   // The main window, told the end of a run; null when there is none.
   virtual cMainWindowLink* MainWindow() = 0;
-  // An entry that names the game's executable (the launch target), with its
-  // digest ("" when it has none). Called on the manager's thread for each
-  // such entry in manifest order: the last one a run meets wins.
+  // The entry that names the game's executable (the launch target), with its
+  // digest ("" when it has none): the last such entry of the manifest. Called
+  // on the manager's thread once per run, before any transfer starts.
   virtual void SetLaunchTarget(const char* name, const char* sha256) = 0;
+  // The engine met a condition that ends the program (the server cannot be
+  // reached, a connection setting, a server that cuts every answer short):
+  // tell the player `text` as NotifyUser does, then have the program end
+  // with `exitCode`. Only the program's entry, or a tool's main, ends the
+  // process; the engine stops what it was doing once this returns. When
+  // several transfers meet such a condition, the host tells the first.
+  virtual void EndProgram(const char* text, int exitCode) = 0;
 
  protected:
   ~cDownloadHost() = default;

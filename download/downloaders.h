@@ -22,6 +22,7 @@ class cFileDownloader : public cHttp {
 
  protected:
   cDownloadHost& Host() override;
+  cMgrDownloader& Owner() { return *owner_; }
 
  private:
   cMgrDownloader* owner_;

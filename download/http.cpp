@@ -1,26 +1,20 @@
 #include "download/http.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "download/content_range.h"
+#include "download/http_pass.h"
 #include "download/transfer_log.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
-#include "platform/owned_file.h"
 #include "platform/system.h"
+
+using http_detail::kReadBufferSize;
 
 namespace {
 
-// One buffer per pass: it also receives the length header, and bounds one
-// read and the first report of available data.
-constexpr uint32_t kReadBufferSize = 0x100000;
-constexpr size_t kHeaderBufferSize = 128;
 // A failed read is tried again nine times, 33 ms apart, with the running
 // flag read before each: about 0.3 s before the player is told, short
 // against a stop. The network seam fails every later call on a request
@@ -32,17 +26,11 @@ constexpr int kReadRetries = 9;
 // on the server: each costs a reconnect, and a server that cuts every answer
 // short before a new byte is broken rather than busy.
 constexpr int kEarlyEndsLimit = 9;
-// Four transfers to one server at once: the manager's slot count.
+// Four transfers to one server at once: the manager's lane count.
 constexpr uint32_t kConnectionsPerServer = 4;
 // What the per-HTTP/1.0-server limit reads when the system's query writes
 // nothing.
 constexpr uint32_t kPer10ServerLimitFallback = 14;
-
-// Every request asks for a byte range, the first of a pass from byte 0.
-constexpr char kRequestHeaders[] = "Accept-Encoding:*\r\nAccept-Ranges:bytes\r\nRange:bytes=%" PRId64 "-\r\n";
-// Always from the server, and never into the cache: a client of several
-// gigabytes must not be stored twice.
-constexpr uint32_t kUrlFlags = net::kReload | net::kNoCacheWrite;
 
 constexpr char kServerUnreachable[] =
     "Currently you are not able to reach the server.\nPlease check your network and retry again.";
@@ -53,58 +41,13 @@ constexpr char kTooMuchAvailable[] = "cHttp::OnExecute :: network error (-4)";
 constexpr char kReadsFailed[] = "cHttp::OnExecute :: network error (-5)";
 constexpr char kTooManyEarlyEnds[] = "cHttp::OnExecute :: network error (-9)";
 constexpr char kEarlyEndLogLine[] = "cHttp::OnExecute :: network error (-92)";
-constexpr char kWrongRange[] = "cHttp::OnExecute :: range error (-7)";
-constexpr char kEncodedBody[] = "cHttp::OnExecute :: content encoding error (-8)";
-constexpr char kErrorStatusFormat[] = "cHttp::OnExecute :: HTTP status %d (-6)";
-// https refusals, told before the server counts as unreachable.
-constexpr char kUntrustedIssuer[] = "cHttp::OnExecute :: certificate error: untrusted issuer (-14)";
-constexpr char kWrongName[] = "cHttp::OnExecute :: certificate error: wrong name (-15)";
-constexpr char kExpired[] = "cHttp::OnExecute :: certificate error: expired (-16)";
-constexpr char kBadCertificate[] = "cHttp::OnExecute :: certificate error: secure connection refused (-17)";
-constexpr char kRedirectToHttp[] = "cHttp::OnExecute :: redirect from https to http refused (-18)";
 constexpr char kUrlTooLongFormat[] = "cHttp::%s :: url too long (-12)";
 constexpr char kPathTooLongFormat[] = "cHttp::%s :: path too long (-33)";
 
 // The process-wide connection limit; 0 until GetMaxConnections has set it.
 std::atomic<uint32_t> maxConnections{0};
 
-const char* RefusalText(net::Refusal refusal) {
-  switch (refusal) {
-    case net::Refusal::kUntrustedIssuer: return kUntrustedIssuer;
-    case net::Refusal::kWrongName: return kWrongName;
-    case net::Refusal::kExpired: return kExpired;
-    case net::Refusal::kBadCertificate: return kBadCertificate;
-    case net::Refusal::kRedirectToHttp: return kRedirectToHttp;
-    case net::Refusal::kNone: break;
-  }
-  return nullptr;
-}
-
-[[noreturn]] void TellAndEnd(cDownloadHost& host, const char* text, int exitCode) {
-  host.NotifyUser(text, platform::kMbIconWarning);
-  platform::EndProcess(exitCode);
-}
-
 }  // namespace
-
-// What one pass owns and learns: the read buffer, the local file, and the
-// resource's full length.
-struct cHttp::Pass {
-  std::unique_ptr<char[]> buffer;
-  platform::OwnedFile file;
-  int64_t total = 0;
-};
-
-// What the passes of one transfer carry from one to the next.
-struct cHttp::Passes {
-  int earlyEnds = 0;  // consecutive early ends of the response
-  bool first = true;
-  // Bytes of the file the hooks have accounted for (OnStart, then each
-  // OnReceived): bytes written again after a restart are not counted twice.
-  int64_t counted = 0;
-  // A file whose bytes did not match its digest is fetched again once.
-  bool fetchedAgain = false;
-};
 
 cHttp::cHttp(const char* threadName)
     : cThread(threadName),
@@ -115,6 +58,7 @@ cHttp::cHttp(const char* threadName)
       doneSize(0),
       whole_(false),
       mismatched_(false),
+      expectedSize_(kUnknownSize),
       hashedSize_(0) {
   url[0] = 0;
   path[0] = 0;
@@ -123,7 +67,8 @@ cHttp::cHttp(const char* threadName)
 
 cHttp::~cHttp() {
   Stop();
-  CloseHandles();
+  CloseRequest();
+  CloseSession();
 }
 
 void cHttp::OnStart(int64_t) {}
@@ -132,7 +77,10 @@ void cHttp::OnFinish(int64_t, int64_t) {}
 
 void cHttp::Warn(const char* text) { Host().NotifyUser(text, platform::kMbIconWarning); }
 
-void cHttp::WarnAndEnd(const char* text, int exitCode) { TellAndEnd(Host(), text, exitCode); }
+void cHttp::EndProgramFor(TransferEnd end) {
+  if (end == TransferEnd::kUnreachable) Host().EndProgram(kServerUnreachable, -11);
+  if (end == TransferEnd::kEarlyEnds) Host().EndProgram(kTooManyEarlyEnds, -9);
+}
 
 bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const char* localPath) {
   if (!sourceUrl) sourceUrl = "";
@@ -153,33 +101,47 @@ bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const ch
   return true;
 }
 
-void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256) {
-  // Settles the process-wide limit before the first transfer needs it.
-  GetMaxConnections(Host());
+bool cHttp::PrepareFile(const char* sourceUrl, const char* localPath, const char* sha256, int64_t size) {
   resume = 1;
   whole_ = false;
   mismatched_ = false;
-  if (!TakeArguments("DownloadFile", sourceUrl, localPath)) return;
+  if (!TakeArguments("DownloadFile", sourceUrl, localPath)) return false;
   expectedSha256_[0] = 0;
   if (sha256) std::snprintf(expectedSha256_, sizeof expectedSha256_, "%s", sha256);
+  expectedSize_ = size;
   hash_.reset(Verifying() ? new platform::Sha256 : nullptr);
   hashedSize_ = 0;
   CreateSubDirectories(path);
-  Start();
+  return true;
+}
+
+void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256, int64_t size) {
+  // Settles the process-wide limit before the first transfer needs it.
+  GetMaxConnections(Host());
+  if (PrepareFile(sourceUrl, localPath, sha256, size)) Start();
+}
+
+void cHttp::OnExecute() {
+  Transfer();
+  CloseSession();
 }
 
 int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
-  GetMaxConnections(Host());
+  if (GetMaxConnections(Host()) == 0) return 0;
   resume = 0;
   whole_ = false;
+  expectedSha256_[0] = 0;
+  expectedSize_ = kUnknownSize;
   if (!TakeArguments("DownloadResource", sourceUrl, localPath)) return 0;
   doneSize = 0;
   startOffset = 0;
   CreateSubDirectories(path);
   running = 1;
   joined = 0;
-  OnExecute();
+  const TransferEnd end = Transfer();
+  CloseSession();
   running = 0;
+  EndProgramFor(end);
   // A part of a document is no document.
   return whole_ ? doneSize : 0;
 }
@@ -195,7 +157,10 @@ int cHttp::GetMaxConnections(cDownloadHost& host) {
   uint32_t per10Server = kPer10ServerLimitFallback;
   net::QueryOption(net::kMaxConnsPer10Server, &per10Server);
   const uint32_t limit = std::min(perServer, per10Server);
-  if (limit == 0) TellAndEnd(host, kConnectionSettingError, -13);
+  if (limit == 0) {
+    host.EndProgram(kConnectionSettingError, -13);
+    return 0;
+  }
   maxConnections.store(limit);
   return static_cast<int>(limit);
 }
@@ -208,18 +173,18 @@ void cHttp::CreateSubDirectories(const char* localPath) {
 }
 
 int64_t cHttp::GetLocalFileSize(const char* localPath) {
-  const platform::OwnedFile file(platform::OpenFile(localPath, "rb"));
-  if (!file) return 0;
-  int64_t size = 0;
-  if (platform::SeekFile(file.get(), 0, SEEK_END)) size = platform::TellFile(file.get());
-  return size > 0 ? size : 0;
+  platform::FileStamp stamp;
+  return platform::GetFileStamp(localPath, &stamp) && stamp.size > 0 ? stamp.size : 0;
 }
 
-void cHttp::CloseHandles() {
+void cHttp::CloseRequest() {
   if (requestHandle) {
     net::Close(requestHandle);
     requestHandle = nullptr;
   }
+}
+
+void cHttp::CloseSession() {
   // The download manager may take the session out from another thread to
   // break off a blocking call; whoever takes it closes it.
   if (net::Handle session = internetHandle.exchange(nullptr)) net::Close(session);
@@ -228,133 +193,59 @@ void cHttp::CloseHandles() {
 void cHttp::ReleasePass(Pass& pass) {
   pass.buffer.reset();
   pass.file.reset();  // flushed as it closes
-  CloseHandles();
+  CloseRequest();
+  pass.requestedFrom = -1;
 }
 
-void cHttp::Abandon(Pass& pass, const char* text) {
-  Warn(text);
+bool cHttp::EndTransfer(Pass& pass, Passes& passes, TransferEnd end) {
   ReleasePass(pass);
+  passes.end = end;
+  return false;
 }
 
-cHttp::DiskHash cHttp::HashLocalBytes(int64_t size, char* buffer) {
-  if (hashedSize_ == size) return DiskHash::kHashed;
-  hash_.reset(new platform::Sha256);
-  hashedSize_ = 0;
-  platform::OwnedFile file(size > 0 ? platform::OpenFile(path, "rb") : nullptr);
-  if (size > 0 && !file) return DiskHash::kUnreadable;
-  while (hashedSize_ < size) {
-    if (!running) return DiskHash::kStopped;
-    const size_t want = static_cast<size_t>(std::min<int64_t>(kReadBufferSize, size - hashedSize_));
-    const size_t got = std::fread(buffer, 1, want, file.get());
-    if (got != want) return DiskHash::kUnreadable;
-    hash_->Update(buffer, got);
-    hashedSize_ += static_cast<int64_t>(got);
-  }
-  return DiskHash::kHashed;
+bool cHttp::Abandon(Pass& pass, Passes& passes, const char* text) {
+  Warn(text);
+  return EndTransfer(pass, passes, TransferEnd::kFailed);
 }
 
-bool cHttp::DigestMatches() {
-  platform::Sha256Text digest;
-  // A system that cannot hash cannot vouch for any byte.
-  const bool matches = hash_->Ready() && hash_->Finish(digest) && platform::SameSha256(digest, expectedSha256_);
-  hashedSize_ = 0;
-  return matches;
-}
-
-void cHttp::EmptyLocalFile() {
-  platform::OwnedFile emptied(platform::OpenFile(path, "wb"));
-  hash_.reset(new platform::Sha256);
-  hashedSize_ = 0;
-}
-
-int64_t cHttp::ResourceLength(char* buffer, uint32_t capacity) {
-  // Without a Content-Length the server counts as unreachable, as before.
-  if (!net::QueryContentLength(requestHandle, buffer, capacity)) return 0;
-  const int64_t length = std::strtoll(buffer, nullptr, 10);
-  if (length <= 0) return 0;  // unreadable, like a missing length
-  int status = 0;
-  int64_t total = 0;
-  if (net::QueryStatusCode(requestHandle, &status) && status == 206 &&
-      net::QueryHeader(requestHandle, "Content-Range", buffer, capacity) && RangeTotal(buffer, &total)) {
-    return total;
-  }
-  return length;
-}
-
-cHttp::Answer cHttp::CheckAnswer(int64_t offset) {
-  char text[128];
-  int status = 0;
-  net::QueryStatusCode(requestHandle, &status);
-  if (status != 200 && status != 206) {
-    // An error page is not the file, whatever its length.
-    std::snprintf(text, sizeof text, kErrorStatusFormat, status);
-    Warn(text);
-    return Answer::kRefused;
-  }
-  // "Accept-Encoding:*" lets a server compress; its bytes are not the file's
-  // and its Content-Length is not the file's length.
-  if (net::QueryHeader(requestHandle, "Content-Encoding", text, sizeof text) && text[0] &&
-      std::strcmp(text, "identity") != 0) {
-    Warn(kEncodedBody);
-    return Answer::kRefused;
-  }
-  if (status == 200) return offset == 0 ? Answer::kAccepted : Answer::kWholeBody;
-  int64_t start = -1;
-  if (!net::QueryHeader(requestHandle, "Content-Range", text, sizeof text) || !RangeStart(text, &start) ||
-      start != offset) {
-    Warn(kWrongRange);
-    return Answer::kRefused;
-  }
-  return Answer::kAccepted;
-}
-
-void cHttp::OnExecute() {
+TransferEnd cHttp::Transfer() {
+  whole_ = false;
+  mismatched_ = false;
   Passes passes;
   for (;;) {
     Pass pass;
-    if (!OpenAndLearnLength(pass) || !CheckLocalBytes(pass, passes) || !RequestTheRest(pass) ||
-        !OpenLocalFile(pass)) {
-      return;
+    if (!LearnLength(pass, passes) || !CheckLocalBytes(pass, passes) || !RequestTheRest(pass, passes) ||
+        !OpenLocalFile(pass, passes)) {
+      return passes.end;
     }
     const BodyEnd end = CopyBody(pass, passes);
-    if (end == BodyEnd::kTransferEnded) return;
-    EndPass(pass, passes, end);
+    if (end == BodyEnd::kTransferEnded) return passes.end;
+    passes.first = false;
+    // A file emptied for a fetch from byte 0 has not ended early.
+    if (end == BodyEnd::kEarly && !EndPass(pass, passes)) return passes.end;
   }
 }
 
-net::Handle cHttp::RequestFrom(int64_t offset) {
-  char headers[kHeaderBufferSize];
-  std::snprintf(headers, sizeof headers, kRequestHeaders, offset);
-  net::Handle session = internetHandle.load();
-  net::Handle request =
-      net::OpenUrl(session, url, headers, static_cast<uint32_t>(std::strlen(headers)), kUrlFlags);
-  // The player learns what was wrong with the server before it counts as
-  // unreachable.
-  if (!request && running) {
-    if (const char* text = RefusalText(net::LastRefusal(session))) Warn(text);
-  }
-  return request;
-}
-
-bool cHttp::OpenAndLearnLength(Pass& pass) {
+bool cHttp::LearnLength(Pass& pass, Passes& passes) {
   if (resume) {
     startOffset = doneSize = GetLocalFileSize(path);
   } else {
     doneSize = startOffset;
   }
-  internetHandle = net::OpenSession(name, &running);
+  if (!running) return EndTransfer(pass, passes, TransferEnd::kStopped);
+  if (!internetHandle.load()) internetHandle = net::OpenSession(name, &running);
   pass.buffer.reset(new char[kReadBufferSize]);
-  requestHandle = RequestFrom(0);
-  if (requestHandle && CheckAnswer(0) == Answer::kRefused) {
-    ReleasePass(pass);
-    return false;
+  if (expectedSize_ >= 0) {
+    pass.total = expectedSize_;
+    return true;
   }
-  pass.total = requestHandle ? ResourceLength(pass.buffer.get(), kReadBufferSize) : 0;
+  requestHandle = RequestFrom(0);
+  pass.requestedFrom = 0;
+  const Answer answer = requestHandle ? CheckAnswer(0, 0) : Answer::kNoLength;
+  if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kFailed);
+  pass.total = answer != Answer::kNoLength ? ResourceLength(pass.buffer.get(), kReadBufferSize) : 0;
   if (pass.total == 0) {
-    pass.buffer.reset();
-    if (internetHandle.load() && running) WarnAndEnd(kServerUnreachable, -11);
-    CloseHandles();
-    return false;
+    return EndTransfer(pass, passes, internetHandle.load() && running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
   }
   return true;
 }
@@ -366,57 +257,47 @@ bool cHttp::CheckLocalBytes(Pass& pass, Passes& passes) {
   // of it, before the hooks count it.
   if (Verifying() && startOffset == pass.total) {
     const DiskHash hashed = HashLocalBytes(pass.total, pass.buffer.get());
-    if (hashed == DiskHash::kStopped) {
-      ReleasePass(pass);
-      return false;
-    }
+    if (hashed == DiskHash::kStopped) return EndTransfer(pass, passes, TransferEnd::kStopped);
     if (hashed == DiskHash::kUnreadable || !DigestMatches()) {
       passes.fetchedAgain = true;
       EmptyLocalFile();
       startOffset = doneSize = 0;
     }
   }
-  if (passes.first) {
-    OnStart(startOffset);
-    passes.counted = startOffset;
-  }
-  if (pass.total == startOffset) {
-    CloseHandles();
-    pass.buffer.reset();
-    whole_ = true;
-    OnFinish(startOffset, doneSize);
-    return false;
-  }
-  return true;
+  passes.found = startOffset;
+  if (pass.total != startOffset) return true;
+  if (passes.first) OnStart(startOffset);
+  whole_ = true;
+  OnFinish(startOffset, doneSize);
+  return EndTransfer(pass, passes, TransferEnd::kWhole);
 }
 
-bool cHttp::RequestTheRest(Pass& pass) {
-  if (startOffset != 0) {
-    net::Close(requestHandle);
+bool cHttp::RequestTheRest(Pass& pass, Passes& passes) {
+  if (pass.requestedFrom != startOffset) {
+    CloseRequest();
     requestHandle = RequestFrom(startOffset);
-    if (!requestHandle && running && net::LastRefusal(internetHandle.load()) != net::Refusal::kNone) {
-      // Told already; what a refused server sends is never read.
-      ReleasePass(pass);
-      WarnAndEnd(kServerUnreachable, -11);
+    pass.requestedFrom = startOffset;
+    if (!requestHandle) {
+      // What a refused server sends is never read; it counts as unreachable.
+      return EndTransfer(pass, passes, running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
     }
-    if (requestHandle) {
-      const Answer answer = CheckAnswer(startOffset);
-      if (answer == Answer::kRefused) {
-        ReleasePass(pass);
-        return false;
-      }
-      // The server sent the whole resource: the file starts again, rather
-      // than getting the whole body appended after the bytes it has.
-      if (answer == Answer::kWholeBody) startOffset = doneSize = 0;
+    const Answer answer = CheckAnswer(startOffset, pass.total);
+    if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kFailed);
+    if (answer == Answer::kNoLength) {
+      return EndTransfer(pass, passes, running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
     }
+    // The server sent the whole resource: the file starts again, rather
+    // than getting the whole body appended after the bytes it has.
+    if (answer == Answer::kWholeBody) startOffset = doneSize = 0;
+  }
+  if (passes.first) {
+    OnStart(passes.found);
+    passes.counted = passes.found;
   }
   // The digest covers the bytes the file keeps before this pass writes.
   if (Verifying()) {
     const DiskHash hashed = HashLocalBytes(startOffset, pass.buffer.get());
-    if (hashed == DiskHash::kStopped) {
-      ReleasePass(pass);
-      return false;
-    }
+    if (hashed == DiskHash::kStopped) return EndTransfer(pass, passes, TransferEnd::kStopped);
     if (hashed == DiskHash::kUnreadable) {
       // Bytes that cannot be read back cannot be vouched for: written anew.
       startOffset = doneSize = 0;
@@ -427,16 +308,17 @@ bool cHttp::RequestTheRest(Pass& pass) {
   return true;
 }
 
-bool cHttp::OpenLocalFile(Pass& pass) {
+bool cHttp::OpenLocalFile(Pass& pass, Passes& passes) {
   pass.file.reset(platform::OpenFile(path, startOffset != 0 ? "rb+" : "wb+"));
-  if (!pass.file) {
-    Abandon(pass, kFileOpenError);
-    return false;
-  }
+  if (!pass.file) return Abandon(pass, passes, kFileOpenError);
   if (startOffset != 0) platform::SeekFile(pass.file.get(), startOffset, SEEK_SET);
   uint32_t available = 0;
   net::QueryDataAvailable(requestHandle, &available);
-  if (available > kReadBufferSize) WarnAndEnd(kTooMuchAvailable, -4);
+  if (available > kReadBufferSize) {
+    pass.file.reset();
+    Host().EndProgram(kTooMuchAvailable, -4);
+    return EndTransfer(pass, passes, TransferEnd::kEnding);
+  }
   return true;
 }
 
@@ -454,7 +336,6 @@ cHttp::ReadResult cHttp::ReadWithRetries(char* buffer, uint32_t* bytesRead) {
 bool cHttp::WriteChunk(Pass& pass, uint32_t bytes) {
   // A full disk must not pass for received bytes.
   if (std::fwrite(pass.buffer.get(), 1, bytes, pass.file.get()) != bytes || std::fflush(pass.file.get()) != 0) {
-    Abandon(pass, kFileWriteError);
     return false;
   }
   if (Verifying()) {
@@ -478,33 +359,30 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
     // Takes what has arrived: each piece is on disk and counted at once.
     uint32_t n = 0;
     const ReadResult read = ReadWithRetries(pass.buffer.get(), &n);
-    if (read == ReadResult::kStopped) {
-      ReleasePass(pass);
-      return BodyEnd::kTransferEnded;
-    }
+    if (read == ReadResult::kStopped) return Ended(pass, passes, TransferEnd::kStopped);
     if (read == ReadResult::kFailed) {
       platform::SleepMs(kPollMs);
       Warn(kReadsFailed);
       // The fetch of a document runs on the user-interface thread, which
       // must not wait out one stalled connection after another.
-      if (!resume) {
-        ReleasePass(pass);
-        return BodyEnd::kTransferEnded;
-      }
+      if (!resume) return Ended(pass, passes, TransferEnd::kFailed);
       n = 0;
     }
     if (n == 0 && running) return BodyEnd::kEarly;
 
-    if (!WriteChunk(pass, n)) return BodyEnd::kTransferEnded;
+    if (!WriteChunk(pass, n)) {
+      Abandon(pass, passes, kFileWriteError);
+      return BodyEnd::kTransferEnded;
+    }
     const int64_t fresh = CountChunk(passes, n);
     if (doneSize >= pass.total && Verifying() && !DigestMatches()) {
-      ReleasePass(pass);
       // Other bytes than the manifest's: once more from byte 0, then the
       // run is told the file is missing.
       if (passes.fetchedAgain) {
         mismatched_ = true;
-        return BodyEnd::kTransferEnded;
+        return Ended(pass, passes, TransferEnd::kMismatched);
       }
+      ReleasePass(pass);
       passes.fetchedAgain = true;
       EmptyLocalFile();
       return BodyEnd::kStartAgain;
@@ -512,8 +390,7 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
     if (doneSize >= pass.total || !running) {
       whole_ = doneSize >= pass.total;
       OnFinish(startOffset, doneSize);
-      ReleasePass(pass);
-      return BodyEnd::kTransferEnded;
+      return Ended(pass, passes, whole_ ? TransferEnd::kWhole : TransferEnd::kStopped);
     }
     // Only bytes past the furthest point reached are progress: a server
     // that sends the same first bytes again and again (a whole body to
@@ -522,18 +399,18 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
   }
 }
 
-void cHttp::EndPass(Pass& pass, Passes& passes, BodyEnd end) {
-  passes.first = false;
-  // Emptied for a fetch from byte 0: not an early end.
-  if (end == BodyEnd::kStartAgain) return;
-  if (++passes.earlyEnds >= kEarlyEndsLimit) {
-    pass.file.reset();
-    WarnAndEnd(kTooManyEarlyEnds, -9);
-  }
+cHttp::BodyEnd cHttp::Ended(Pass& pass, Passes& passes, TransferEnd end) {
+  EndTransfer(pass, passes, end);
+  return BodyEnd::kTransferEnded;
+}
+
+bool cHttp::EndPass(Pass& pass, Passes& passes) {
+  if (++passes.earlyEnds >= kEarlyEndsLimit) return EndTransfer(pass, passes, TransferEnd::kEarlyEnds);
   ReleasePass(pass);
   AppendTransferLog(Host().WorkFolder(), __DATE__ " " __TIME__, kEarlyEndLogLine);
   // A document continues after the bytes this fetch has written, as a
   // file continues after the bytes on disk: starting again from byte 0
   // would meet the same early end every time.
   if (!resume) startOffset = doneSize;
+  return true;
 }

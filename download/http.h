@@ -1,10 +1,16 @@
 #pragma once
 // cHttp: copies one URL into one local file over HTTP, on its own thread
-// (DownloadFile, resuming a partly written file with a byte range) or on the
-// caller's thread (DownloadResource, from byte 0). It reports to whoever
-// derives from it through OnStart, OnReceived and OnFinish, and tells the
-// player and writes the transfer log through the host that the derived
-// class names (Host).
+// (DownloadFile, resuming a partly written file with a byte range), on the
+// caller's thread (DownloadResource, from byte 0), or one file after another
+// on a lane's thread (Transfer, keeping the session and its connection). It
+// reports to whoever derives from it through OnStart, OnReceived and
+// OnFinish, and tells the player and writes the transfer log through the host
+// that the derived class names (Host).
+//
+// When a file's length is known beforehand (the manifest's "Size"), its first
+// request is the one that fetches it: it asks for the bytes after those on
+// disk, and the answer must agree with that length. Without it, a first
+// request from byte 0 learns the length, and a second asks for the rest.
 
 #include <atomic>
 #include <cstdint>
@@ -15,14 +21,26 @@
 #include "platform/net.h"
 #include "platform/sha256.h"
 
+// How a transfer ended.
+enum class TransferEnd {
+  kWhole,        // the whole file is on disk (and matched its digest, if it has one)
+  kStopped,      // the running flag was cleared: the bytes on disk stay for a resume
+  kFailed,       // the file or the server's answer failed it; the player was told
+  kMismatched,   // its bytes did not match its digest, fetched again or not
+  kUnreachable,  // no answer with a length came from the server (not told yet)
+  kEarlyEnds,    // too many early ends in a row (not told yet)
+  kEnding,       // the program is ending: the host was told why
+};
+
 class cHttp : public cThread {
  public:
+  // A file's length when the manifest gives none.
+  static constexpr int64_t kUnknownSize = -1;
+
   explicit cHttp(const char* threadName);
   ~cHttp() override;
 
-  // One transfer, in passes; a new pass follows an early end of the response.
-  // Each pass: open and learn the length, check what is on disk, ask for the
-  // rest, open the file, copy the body, end the pass.
+  // One transfer (DownloadFile), then the session closes.
   void OnExecute() override;
   // After each chunk has been written, with its size (at most 1 MiB).
   virtual void OnReceived(int bytes) = 0;
@@ -36,11 +54,25 @@ class cHttp : public cThread {
   // as whole only once its bytes match it: the transfer hashes the bytes as
   // it writes them (the part already on disk once, first), and a file whose
   // bytes do not match, complete on arrival or found complete, is fetched
-  // again from byte 0, once.
-  void DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256 = nullptr);
+  // again from byte 0, once. `size`: the file's length, when known.
+  void DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256 = nullptr,
+                    int64_t size = kUnknownSize);
   // Resource mode: fetches from byte 0 on the calling thread; returns the
-  // number of bytes written, 0 unless the whole resource was fetched.
+  // number of bytes written, 0 unless the whole resource was fetched. A
+  // server that cannot be reached, or that cuts every answer short, ends the
+  // program through the host.
   int64_t DownloadResource(const char* sourceUrl, const char* localPath);
+
+  // File mode on the calling thread, as DownloadFile sets it up: the
+  // arguments first (false, after telling the player, when one does not
+  // fit), then the transfer, which keeps the session open for the next file.
+  bool PrepareFile(const char* sourceUrl, const char* localPath, const char* sha256, int64_t size);
+  TransferEnd Transfer();
+  // Closes the session; a thread that ran transfers calls it before it ends.
+  void CloseSession();
+  // Tells the host to end the program for a transfer that ended with
+  // kUnreachable or kEarlyEnds, with the box and the exit code of each.
+  void EndProgramFor(TransferEnd end);
 
   // Whether the last transfer ended with the whole file on disk: it reached
   // the resource's full length, or found the file complete. False while it
@@ -52,8 +84,8 @@ class cHttp : public cThread {
   bool IsMismatched() const { return mismatched_; }
 
   // The number of transfers to run at once; sets the process-wide limit.
-  // When the system gives none, `host` tells the player and the process
-  // ends.
+  // When the system gives none, `host` is told to end the program, and 0 is
+  // returned.
   static int GetMaxConnections(cDownloadHost& host);
   // Creates the folders that `localPath` names before its last component.
   static void CreateSubDirectories(const char* localPath);
@@ -78,30 +110,35 @@ class cHttp : public cThread {
  private:
   struct Pass;
   struct Passes;
-  enum class Answer { kAccepted, kWholeBody, kRefused };
+  enum class Answer { kAccepted, kWholeBody, kRefused, kNoLength };
+
+  // The steps of a pass. Each returns false when the transfer ends there,
+  // with the end in `passes`.
+  // Measures the local file, opens the session and, when the length is not
+  // known, a request from byte 0 to learn it.
+  bool LearnLength(Pass& pass, Passes& passes);
+  // Weighs the bytes on disk against the length and ends the transfer when
+  // the file is complete already (and matches its digest).
+  bool CheckLocalBytes(Pass& pass, Passes& passes);
+  // Asks for the bytes after those on disk (unless the pass's request does
+  // already), checks the answer, tells OnStart on the first pass and brings
+  // the digest up to the bytes kept.
+  bool RequestTheRest(Pass& pass, Passes& passes);
+  // Opens the local file where the pass writes.
+  bool OpenLocalFile(Pass& pass, Passes& passes);
   // How a pass's body ended: the transfer with it, early (a new pass
   // resumes), or with a file that starts again from byte 0.
   enum class BodyEnd { kTransferEnded, kEarly, kStartAgain };
-  enum class ReadResult { kRead, kStopped, kFailed };
-
-  // The steps of a pass. Each returns false when the transfer ends there.
-  // Opens the session and the request from byte 0 and learns the length.
-  bool OpenAndLearnLength(Pass& pass);
-  // Weighs the bytes on disk against the length, tells OnStart on the first
-  // pass, and ends the transfer when the file is complete already.
-  bool CheckLocalBytes(Pass& pass, Passes& passes);
-  // Asks for the bytes after those on disk and brings the digest up to them.
-  bool RequestTheRest(Pass& pass);
-  // Opens the local file where the pass writes.
-  bool OpenLocalFile(Pass& pass);
   // Copies the body into the file, chunk by chunk, as it arrives.
   BodyEnd CopyBody(Pass& pass, Passes& passes);
-  // After a body that ended early or starts again: the next pass, unless
-  // too many early ends in a row end the process.
-  void EndPass(Pass& pass, Passes& passes, BodyEnd end);
+  BodyEnd Ended(Pass& pass, Passes& passes, TransferEnd end);
+  // After a body that ended early: true for the next pass, false when too
+  // many early ends in a row end the transfer.
+  bool EndPass(Pass& pass, Passes& passes);
 
   // Sends the GET for the bytes from `offset` on over the session.
   net::Handle RequestFrom(int64_t offset);
+  enum class ReadResult { kRead, kStopped, kFailed };
   // One read of what has arrived, tried again kReadRetries times while the
   // transfer runs.
   ReadResult ReadWithRetries(char* buffer, uint32_t* bytesRead);
@@ -112,7 +149,6 @@ class cHttp : public cThread {
   // returns how many that were.
   int64_t CountChunk(Passes& passes, uint32_t bytes);
   void Warn(const char* text);
-  [[noreturn]] void WarnAndEnd(const char* text, int exitCode);
 
   // Copies the arguments; false, after telling the player, when one does not
   // fit (a cut URL or path would fetch or write the wrong file).
@@ -121,17 +157,20 @@ class cHttp : public cThread {
   // total of a 206's Content-Range (a server may answer a range with part of
   // it), else the Content-Length. 0 when there is no readable Content-Length.
   int64_t ResourceLength(char* buffer, uint32_t capacity);
-  // Whether the response on requestHandle may be written at `offset`: an
-  // error status, a compressed body or a range that starts elsewhere is
-  // refused (the player is told); a whole body where a range was asked for
-  // means starting the file again.
-  Answer CheckAnswer(int64_t offset);
-  // Frees the buffer, closes the file and both handles.
+  // Whether the response on requestHandle may be written at `offset` into a
+  // file of `total` bytes: an error status, a compressed body, a range that
+  // starts elsewhere or a length other than `total` is refused (the player
+  // is told); a whole body where a range was asked for means starting the
+  // file again. An answer without a Content-Length is kNoLength.
+  Answer CheckAnswer(int64_t offset, int64_t total);
+  // Frees the buffer, closes the file and the request; the session stays.
   void ReleasePass(Pass& pass);
-  void CloseHandles();
-  // Ends a failed transfer: tells the player, releases the pass, no hook is
-  // called.
-  void Abandon(Pass& pass, const char* text);
+  void CloseRequest();
+  // Ends the transfer with `end` in `passes` and releases the pass; false,
+  // for the steps to return.
+  bool EndTransfer(Pass& pass, Passes& passes, TransferEnd end);
+  // Ends a failed transfer: tells the player, releases the pass.
+  bool Abandon(Pass& pass, Passes& passes, const char* text);
 
   // The digest of the bytes written so far, when the file has one to match.
   enum class DiskHash { kHashed, kStopped, kUnreadable };
@@ -150,6 +189,7 @@ class cHttp : public cThread {
   std::atomic<bool> whole_;
   std::atomic<bool> mismatched_;
   platform::Sha256Text expectedSha256_;  // "" when the file has no digest
+  int64_t expectedSize_;                 // kUnknownSize when the manifest gives none
   std::unique_ptr<platform::Sha256> hash_;
   int64_t hashedSize_;  // the running digest covers bytes [0, hashedSize_)
 };

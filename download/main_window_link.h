@@ -22,6 +22,9 @@ class cMainWindowLink {
   // download manager's thread after ShowFinalFigures; the text is valid only
   // during the call (copy it before posting it to the window's thread).
   virtual void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) = 0;
+  // The program is to end (app/app.h, RequestProgramEnd): the window stops
+  // the download and closes, on its own thread. Any thread may ask.
+  virtual void CloseToEnd() = 0;
 
  protected:
   ~cMainWindowLink() = default;

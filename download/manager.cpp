@@ -1,12 +1,12 @@
 #include "download/manager.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <string>
 
-#include "download/downloaders.h"
-#include "download/file_url.h"
+#include "download/lane.h"
 #include "download/main_window_link.h"
 #include "download/manifest.h"
 #include "download/manifest_trust.h"
@@ -20,12 +20,13 @@
 
 namespace {
 
-// Every wait of the run is a sleep of this length between polls of the
-// workers' running flags: a free slot is taken, and a stop seen, within
-// 33 ms. It also paces the starts (one per interval at most), so a client of
-// a thousand small files opens no more than about thirty connections a
-// second.
+// The manager looks at its lanes this often: a stop, the end of the run and
+// a lane that must end the program are seen within 33 ms. The lanes take
+// their next entries themselves, at once.
 constexpr uint32_t kPollMs = 33;
+// The record of verified files is written at most this often during a run
+// (and once at its end): a crash loses at most this much of it.
+constexpr uint32_t kRecordIntervalMs = 2000;
 
 // A 64-bit read-modify-write on the whole value, returning the new value.
 // On 32-bit Windows this is a cmpxchg8b loop; no transfer ever waits on a lock.
@@ -35,8 +36,6 @@ int64_t AddAtomically(std::atomic<int64_t>& counter, int64_t amount) {
   }
   return seen + amount;
 }
-
-bool TickReached(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) >= 0; }
 
 void Warn(cDownloadHost& host, const char* text) { host.NotifyUser(text, platform::kMbIconWarning); }
 
@@ -64,9 +63,16 @@ void ReportUnsafeName(cDownloadHost& host, int index, const char* name) {
   Warn(host, text);
 }
 
+// An entry the run may fetch: a usable base URL, a name that stays in the
+// download folder, and a digest that is one or none.
+bool Fetchable(const char* baseUrl, const ManifestEntry& entry) {
+  return IsUsableBaseUrl(baseUrl) && IsSafeRelativeName(entry.name) &&
+         (!entry.sha256 || platform::IsSha256Text(entry.sha256));
+}
+
 }  // namespace
 
-cMgrDownloader::cMgrDownloader(cDownloadHost& host)
+cMgrDownloader::cMgrDownloader(cDownloadHost& host, bool verifyEverything)
     : cThread("cMgrDownloader"),
       totalSize(0),
       progressSize(0),
@@ -75,23 +81,20 @@ cMgrDownloader::cMgrDownloader(cDownloadHost& host)
       startTick(0),
       completed(0),
       host_(host),
+      verifyEverything_(verifyEverything),
+      laneCount_(0),
+      nextEntry_(0),
+      ending_(false),
+      missingCount_(0),
       missingFiles_(0) {
   for (char* name : missingNames_) name[0] = 0;
 }
 
 cMgrDownloader::~cMgrDownloader() {
   Stop();
-  if (!workers) return;
-  // Every transfer is told first and joined after, so that the stop takes
-  // as long as the slowest transfer, not the sum of them all.
-  for (int i = 0; i < fileCount; ++i) {
-    // Closing the session breaks off a transfer waiting on the network; the
-    // exchange makes sure the transfer itself does not close it again.
-    if (net::Handle session = workers[i].internetHandle.exchange(nullptr)) net::Close(session);
-    workers[i].running = 0;
-  }
-  for (int i = 0; i < fileCount; ++i) workers[i].Stop();
-  workers.reset();
+  // The run's thread stops its lanes on its way out; lanes that ran without
+  // it (a thread that could not be made) are stopped here.
+  StopLanes();
 }
 
 void cMgrDownloader::OnExecute() {
@@ -99,8 +102,9 @@ void cMgrDownloader::OnExecute() {
   missingFiles_ = 0;
   const bool ranThrough = DoDownloadFile();
   cMainWindowLink* window = host_.MainWindow();
-  // A stopped run, or one that could not read its manifest, has not completed.
-  if (!ranThrough || !window || !running) return;
+  // A stopped run, one that could not read its manifest and one that ends
+  // the program have not completed.
+  if (!ranThrough || !window || !running || ending_) return;
   window->ShowFinalFigures();
   // Launch over a client with files missing would start a broken game.
   if (missingFiles_ > 0) {
@@ -116,39 +120,30 @@ const char* cMgrDownloader::MissingFile(int index) const {
   return missingNames_[index];
 }
 
-void cMgrDownloader::CountMissingFiles(const ManifestSummary& summary) {
-  int missing = 0;
-  for (int i = 0; i < fileCount; ++i) {
-    if (workers[i].IsWhole()) continue;
-    if (missing < kMissingNamesKept) {
-      const char* name = ReadManifestEntry(summary, i).name;
-      if (!name) name = "(no Name)";
-      std::snprintf(missingNames_[missing], sizeof missingNames_[0], "%.*s%s", WholeCharactersLength(name, 200), name,
-                    workers[i].IsMismatched() ? " does not match its manifest" : "");
-    }
-    missingFiles_ = ++missing;
-  }
-}
-
 bool cMgrDownloader::DoDownloadFile() {
-  cJson manifest;
-  ManifestSummary summary;
-  if (!LoadManifest(manifest, &summary)) return false;
-  totalSize = summary.totalSize;
-  fileCount = summary.fileCount;
-
-  workers = std::make_unique<cFileDownloader[]>(fileCount > 0 ? fileCount : 0);
-  for (int i = 0; i < fileCount; ++i) workers[i].SetOwner(this);
+  if (!LoadManifest()) return false;
+  totalSize = files_.TotalSize();
+  fileCount = files_.Count();
+  if (const char* workFolder = host_.WorkFolder()) {
+    record_.Load((std::string(workFolder) + cVerifiedRecord::kFileName).c_str(), files_);
+  }
+  FindLaunchTarget();
   platform::SetCurrentFolder(host_.DownloadFolder());
-  StartEntries(summary);
-  AwaitTransfers();
-  if (running) CountMissingFiles(summary);
-  manifest.Release();
+  RunLanes();
+  StopLanes();
+  WriteRecord();
+  if (!running || ending_) return true;
+  // Every lane has ended: the count and the names kept are final.
+  for (size_t i = 0; i < firstMissing_.size(); ++i) {
+    std::snprintf(missingNames_[i], sizeof missingNames_[i], "%s", firstMissing_[i].second.c_str());
+  }
+  missingFiles_ = missingCount_;
   return true;
 }
 
-bool cMgrDownloader::LoadManifest(cJson& manifest, ManifestSummary* summary) {
+bool cMgrDownloader::LoadManifest() {
   platform::SetCurrentFolder(host_.ResourceFolder());
+  cJson manifest;
   // Checked again here: the copy in the work folder may have changed since
   // the program read it at start. The run reads the bytes that verified.
   const ManifestCheck check = CheckManifest("file.json", manifest);
@@ -166,82 +161,108 @@ bool cMgrDownloader::LoadManifest(cJson& manifest, ManifestSummary* summary) {
     return false;
   }
   const char* missing = nullptr;
-  if (ReadManifestSummary(manifest, summary, &missing) != ManifestProblem::kNone) {
+  if (files_.Read(manifest, &missing) != ManifestProblem::kNone) {
     ReportMissingMember(host_, missing);
     return false;
   }
+  // The list holds what the run needs; the tree goes before any transfer.
   return true;
 }
 
-void cMgrDownloader::StartEntries(const ManifestSummary& summary) {
-  // Which entry each slot's transfer runs; -1 for a free slot.
-  std::vector<int> slots(static_cast<size_t>(cHttp::GetMaxConnections(host_)), -1);
-  startTick = platform::TickCount();
-  bool slotSeenFree = false;
-  uint32_t deadline = 0;
-  for (int i = 0; i < fileCount && running; ++i) {
-    StartEntry(summary, i);
-
-    for (int& slot : slots) {
-      if (slot == -1) {
-        slot = i;
-        slotSeenFree = false;
-        deadline = platform::TickCount() + kPollMs;
-        break;
-      }
-    }
-    // The next entry starts once a slot has been seen free and at least one
-    // poll interval has passed since this start.
-    while (running) {
-      if (slotSeenFree && TickReached(platform::TickCount(), deadline)) break;
-      for (int& slot : slots) {
-        if (slot == -1 || !workers[slot].running) {
-          slot = -1;
-          slotSeenFree = true;
-          break;
-        }
-      }
-      platform::SleepMs(kPollMs);
-    }
+void cMgrDownloader::FindLaunchTarget() {
+  int target = -1;
+  for (int i = 0; i < files_.Count(); ++i) {
+    const ManifestEntry entry = files_.Entry(i);
+    if (entry.name && IsLaunchTarget(entry.name) && Fetchable(files_.BaseUrl(), entry)) target = i;
   }
+  if (target < 0) return;
+  const ManifestEntry entry = files_.Entry(target);
+  host_.SetLaunchTarget(entry.name, entry.sha256 ? entry.sha256 : "");
 }
 
-void cMgrDownloader::AwaitTransfers() {
-  // Start over from the first worker whenever one is still busy.
-  for (int i = 0; running && i < fileCount;) {
-    if (workers[i].running) {
-      platform::SleepMs(kPollMs);
-      i = 0;
-    } else {
-      ++i;
-    }
-  }
-}
-
-void cMgrDownloader::StartEntry(const ManifestSummary& summary, int index) {
-  if (!IsUsableBaseUrl(summary.baseUrl)) {
-    Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json URL format error");
+void cMgrDownloader::RunLanes() {
+  laneCount_ = cHttp::GetMaxConnections(host_);
+  if (laneCount_ == 0) {
+    ending_ = true;  // the host was told to end the program
     return;
   }
-  const ManifestEntry entry = ReadManifestEntry(summary, index);
+  lanes_ = std::make_unique<cLane[]>(static_cast<size_t>(laneCount_));
+  startTick = platform::TickCount();
+  for (int i = 0; i < laneCount_; ++i) {
+    lanes_[i].SetOwner(this);
+    lanes_[i].Start();
+  }
+  uint32_t recordWritten = platform::TickCount();
+  for (;;) {
+    bool busy = false;
+    for (int i = 0; i < laneCount_; ++i) busy = busy || lanes_[i].running;
+    if (!busy || !running || ending_) return;
+    platform::SleepMs(kPollMs);
+    if (platform::TickCount() - recordWritten >= kRecordIntervalMs) {
+      WriteRecord();
+      recordWritten = platform::TickCount();
+    }
+  }
+}
+
+void cMgrDownloader::StopLanes() {
+  if (!lanes_) return;
+  for (int i = 0; i < laneCount_; ++i) {
+    lanes_[i].running = 0;
+    // The exchange makes sure the lane itself does not close it again.
+    if (net::Handle session = lanes_[i].internetHandle.exchange(nullptr)) net::Close(session);
+  }
+  for (int i = 0; i < laneCount_; ++i) lanes_[i].Stop();
+}
+
+void cMgrDownloader::WriteRecord() {
+  const char* workFolder = host_.WorkFolder();
+  if (!workFolder || !record_.Changed()) return;
+  record_.Write((std::string(workFolder) + cVerifiedRecord::kFileName).c_str(), files_);
+}
+
+bool cMgrDownloader::TakeEntry(int* index) {
+  if (ending_) return false;
+  const int taken = nextEntry_.fetch_add(1);
+  if (taken >= files_.Count()) return false;
+  *index = taken;
+  return true;
+}
+
+bool cMgrDownloader::AcceptEntry(int index, const ManifestEntry& entry) {
+  if (!IsUsableBaseUrl(files_.BaseUrl())) {
+    Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json URL format error");
+    return false;
+  }
   // A name that leaves the download folder would let the server write over
   // any file of the player's: it is neither fetched nor launched.
   if (!IsSafeRelativeName(entry.name)) {
     ReportUnsafeName(host_, index, entry.name);
-    return;
+    return false;
   }
   // A digest that is there but cannot be one pins nothing: the entry is
   // refused rather than taken on trust.
   if (entry.sha256 && !platform::IsSha256Text(entry.sha256)) {
     ReportDamagedDigest(host_, index, entry.name);
-    return;
+    return false;
   }
-  // Encoded, the name reaches any server; a URL that does not fit is refused
-  // by the transfer, which names the entry.
-  char fileUrl[2048];
-  MakeFileUrl(summary.baseUrl, entry.name, fileUrl, sizeof fileUrl);
-  if (IsLaunchTarget(entry.name)) host_.SetLaunchTarget(entry.name, entry.sha256 ? entry.sha256 : "");
-  workers[index].DownloadFile(fileUrl, entry.name, entry.sha256);
+  return true;
+}
+
+void cMgrDownloader::OnEntryEnded(int index, TransferEnd end) {
+  if (end == TransferEnd::kEnding) ending_ = true;
+  if (end == TransferEnd::kWhole || end == TransferEnd::kStopped || end == TransferEnd::kEnding) return;
+  const char* name = files_.Entry(index).name;
+  if (!name) name = "(no Name)";
+  char text[260];
+  std::snprintf(text, sizeof text, "%.*s%s", WholeCharactersLength(name, 200), name,
+                end == TransferEnd::kMismatched ? " does not match its manifest" : "");
+  std::lock_guard<std::mutex> guard(missingLock_);
+  ++missingCount_;
+  const auto later = std::find_if(firstMissing_.begin(), firstMissing_.end(),
+                                  [index](const std::pair<int, std::string>& kept) { return kept.first > index; });
+  firstMissing_.emplace(later, index, text);
+  if (firstMissing_.size() > static_cast<size_t>(kMissingNamesKept)) firstMissing_.pop_back();
 }
 
 void cMgrDownloader::OnStart(int64_t offset) {

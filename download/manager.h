@@ -1,28 +1,37 @@
 #pragma once
 // cMgrDownloader: downloads every file of the manifest into the download
-// folder, with at most GetMaxConnections() transfers at once, and keeps the
-// run's totals for the user interface. Its host gives it the folders, tells
-// the player, takes the launch target and names the window told the end.
+// folder with GetMaxConnections() lanes (download/lane.h), each taking the
+// next entry in manifest order as soon as its last one ends, and keeps the
+// run's totals for the user interface and the record of verified files
+// (download/verified_record.h). Its host gives it the folders, tells the
+// player, takes the launch target, ends the program when a transfer must,
+// and names the window told the end.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "download/download_host.h"
-#include "download/downloaders.h"
+#include "download/file_list.h"
+#include "download/http.h"
 #include "download/thread.h"
+#include "download/verified_record.h"
 
-class cJson;
-struct ManifestSummary;
+class cLane;
 
 class cMgrDownloader : public cThread {
  public:
-  explicit cMgrDownloader(cDownloadHost& host);
+  // `verifyEverything`: every file is read and checked whatever the record
+  // of verified files says (verify and repair).
+  explicit cMgrDownloader(cDownloadHost& host, bool verifyEverything = false);
   ~cMgrDownloader() override;
 
   void OnExecute() override;
-  // The run proper: reads the manifest and drives the transfers. False when
-  // the manifest could not be read, so the run must not count as completed.
+  // The run proper: reads the manifest and drives the lanes. False when the
+  // manifest could not be read, so the run must not count as completed.
   bool DoDownloadFile();
   // A transfer found `offset` bytes of its file on disk already.
   void OnStart(int64_t offset);
@@ -30,6 +39,18 @@ class cMgrDownloader : public cThread {
   void OnReceived(int bytes);
   // The host this manager and its transfers answer to.
   cDownloadHost& Host() { return host_; }
+  bool VerifiesEverything() const { return verifyEverything_; }
+
+  // What the lanes ask, from their own threads. The next entry to fetch, in
+  // manifest order; false when every entry is taken or the run is ending.
+  bool TakeEntry(int* index);
+  const cFileList& Files() const { return files_; }
+  cVerifiedRecord& Record() { return record_; }
+  // Checks entry `index` before its transfer; false, after telling the
+  // player, when it must not be fetched.
+  bool AcceptEntry(int index, const ManifestEntry& entry);
+  // Entry `index` ended so.
+  void OnEntryEnded(int index, TransferEnd end);
 
   // The entries of the last run that ended without their whole file (a
   // failed or refused transfer, an entry that was never started), counted
@@ -50,27 +71,40 @@ class cMgrDownloader : public cThread {
   int fileCount;
   std::atomic<uint32_t> startTick;
   std::atomic<int> completed;
-  // One per entry, in manifest order; made when the run has read the
-  // manifest.
-  std::unique_ptr<cFileDownloader[]> workers;
 
  private:
-  // The steps of a run. Loads "file.json" from the resource folder once it
-  // verifies (download/manifest_trust.h) and reads its summary; false, after
+  // The steps of a run. Reads "file.json" from the resource folder once it
+  // verifies (download/manifest_trust.h) into the file list; false, after
   // telling the player, when it cannot be used.
-  bool LoadManifest(cJson& manifest, ManifestSummary* summary);
-  // Starts the entries in manifest order, at most one slot's worth at a
-  // time, until every one has been started or the run is stopped.
-  void StartEntries(const ManifestSummary& summary);
-  // Waits until every transfer has ended, or the run is stopped.
-  void AwaitTransfers();
-  // Checks entry `index` and starts its transfer; a refused entry is not started.
-  void StartEntry(const ManifestSummary& summary, int index);
-  // Counts the entries whose transfer did not end whole, keeping the first
-  // names: the manifest is released when the run ends.
-  void CountMissingFiles(const ManifestSummary& summary);
+  bool LoadManifest();
+  // Tells the host the launch target: the last entry that names one.
+  void FindLaunchTarget();
+  // Starts the lanes and waits until they have all ended, the run is
+  // stopped or the program is ending; writes the record now and then.
+  void RunLanes();
+  // Clears every lane's running flag, closes its session (which breaks off
+  // a blocking call) and joins it: the stop takes as long as the slowest
+  // lane, not the sum of them all.
+  void StopLanes();
+  // Writes the record of verified files, when there is a work folder.
+  void WriteRecord();
 
   cDownloadHost& host_;
+  const bool verifyEverything_;
+  cFileList files_;
+  cVerifiedRecord record_;
+  std::unique_ptr<cLane[]> lanes_;
+  int laneCount_;
+  std::atomic<int> nextEntry_;
+  // A transfer met a condition that ends the program: the run stops.
+  std::atomic<bool> ending_;
+
+  // Guards the missing entries the lanes report.
+  std::mutex missingLock_;
+  // The entries reported missing so far, and the first of them by index
+  // (in manifest order) with their names.
+  int missingCount_;
+  std::vector<std::pair<int, std::string>> firstMissing_;
   // Atomic: a name is written before the count that covers it.
   std::atomic<int> missingFiles_;
   char missingNames_[kMissingNamesKept][260];

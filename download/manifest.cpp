@@ -43,11 +43,14 @@ ManifestProblem ReadManifestSummary(cJson& manifest, ManifestSummary* summary, c
 }
 
 ManifestEntry ReadManifestEntry(const ManifestSummary& summary, int index) {
-  ManifestEntry entry{nullptr, 0, nullptr};
+  ManifestEntry entry{nullptr, 0, false, nullptr};
   cJson::Node* element = summary.fileList ? summary.fileList->Element(index) : nullptr;
   if (!element) return entry;
   if (cJson::Node* name = element->Child("Name")) entry.name = name->GetText();
-  if (cJson::Node* size = element->Child("Size")) entry.size = size->GetInt64();
+  if (cJson::Node* size = element->Child("Size")) {
+    entry.size = size->GetInt64();
+    entry.hasSize = true;
+  }
   if (cJson::Node* sha256 = element->Child("SHA256")) entry.sha256 = sha256->GetText();
   return entry;
 }

@@ -21,7 +21,8 @@ struct ManifestSummary {
 // One "FileList" entry.
 struct ManifestEntry {
   const char* name;    // "Name"; points into the document, null when missing
-  int64_t size;        // "Size"; not used to decide completion
+  int64_t size;        // "Size": the file's length, when hasSize
+  bool hasSize;        // the entry has a "Size"
   const char* sha256;  // "SHA256", the file's digest in hexadecimal; null when missing
 };
 

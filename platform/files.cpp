@@ -4,7 +4,13 @@
 
 #include "platform/system.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#include <io.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/posix_path.h"
 #endif
 
@@ -18,6 +24,26 @@ int64_t TellFile(FILE* file) { return _ftelli64(file); }
 bool RemoveFile(const char* path) { return std::remove(path) == 0; }
 bool RenameFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
+bool GetFileStamp(const char* path, FileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
+  stamp->size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  stamp->lastWrite = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                          data.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
+bool ReplaceFile(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool FlushToDisk(FILE* file) {
+  if (std::fflush(file) != 0) return false;
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != 0;
+}
+
 #else
 
 FILE* OpenFile(const char* path, const char* mode) { return std::fopen(PosixPath(path).c_str(), mode); }
@@ -27,6 +53,19 @@ bool RemoveFile(const char* path) { return std::remove(PosixPath(path).c_str()) 
 bool RenameFile(const char* from, const char* to) {
   return std::rename(PosixPath(from).c_str(), PosixPath(to).c_str()) == 0;
 }
+
+bool GetFileStamp(const char* path, FileStamp* stamp) {
+  struct stat status;
+  if (stat(PosixPath(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  stamp->size = static_cast<int64_t>(status.st_size);
+  stamp->lastWrite = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+  return true;
+}
+
+// rename() replaces the target in one step.
+bool ReplaceFile(const char* from, const char* to) { return RenameFile(from, to); }
+
+bool FlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
 #endif
 

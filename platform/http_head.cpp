@@ -69,6 +69,9 @@ bool ParseResponseHead(const std::string& head, ResponseHead* parsed) {
   if (status < 200 || status > 999) return false;
   parsed->status = status;
   std::string value;
+  const bool hasConnection = FindHeader(head, "Connection", &value);
+  parsed->keepsConnection = (major == 1 && minor >= 1) ? !(hasConnection && strcasecmp(value.c_str(), "close") == 0)
+                                                        : hasConnection && strcasecmp(value.c_str(), "keep-alive") == 0;
   if (FindHeader(head, "Transfer-Encoding", &value) && strcasecmp(value.c_str(), "identity") != 0) {
     parsed->encodedTransfer = true;
     return true;

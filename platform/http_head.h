@@ -37,6 +37,10 @@ struct ResponseHead {
   // (204, 304); otherwise the body lasts until the connection ends.
   bool lengthKnown = false;
   int64_t length = 0;
+  // The server lets the connection carry another request after this one:
+  // HTTP/1.1 unless it says "Connection: close", HTTP/1.0 only when it says
+  // "Connection: keep-alive".
+  bool keepsConnection = false;
 };
 
 // The status line and the body's framing. False for a head that is not a

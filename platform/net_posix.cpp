@@ -1,8 +1,10 @@
 // The network seam on Linux: a small HTTP/1.1 client over POSIX sockets (and
 // TLS through libssl for https, platform/tls_posix.h) with the behaviour of
-// the WinINet calls the transfer makes. One connection per
-// request, closed with it; bodies are framed by Content-Length or by the end
-// of the connection. Chunked bodies are not decoded (reads of them fail): such
+// the WinINet calls the transfer makes. A session keeps the connection of a
+// response read to its end, when the server allows, and sends its next
+// request to that server over it (WinINet keeps its connections too); a kept
+// connection the server has closed meanwhile is replaced once. Bodies are
+// framed by Content-Length or by the end of the connection. Chunked bodies are not decoded (reads of them fail): such
 // a response has no Content-Length, and the transfer cannot use it anyway.
 // Interim (1xx) responses and redirects are not followed; a redirect from
 // https to http is refused as such. Sockets do not
@@ -47,12 +49,22 @@ using detail::cTlsStream;
 using detail::Handles;
 using detail::Record;
 
-// A session and its requests. The lock guards the socket list: a socket is
-// closed and removed under it, so closing the session never shuts down a
-// socket number that has meanwhile been reused.
+// A connection between two requests: its server ("https://host:port"), its
+// socket (still on the session's list, so a close of the session shuts it
+// down) and its TLS stream.
+struct KeptConnection {
+  std::string origin;
+  int socket = -1;
+  std::unique_ptr<cTlsStream> tls;
+};
+
+// A session and its requests. The lock guards the socket list and the kept
+// connection: a socket is closed and removed under it, so closing the session
+// never shuts down a socket number that has meanwhile been reused.
 struct Session : Record {
   static constexpr Kind kKind = Kind::kSession;
   Session() : Record(kKind) {}
+  ~Session() override;
   std::string agent;
   uint32_t timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
@@ -60,6 +72,7 @@ struct Session : Record {
   std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
   std::mutex lock;
   std::vector<int> sockets;
+  std::unique_ptr<KeptConnection> kept;
 };
 
 struct Request : Record {
@@ -67,6 +80,9 @@ struct Request : Record {
   Request() : Record(kKind) {}
   ~Request() override;
   std::shared_ptr<Session> session;
+  std::string origin;  // the server, as KeptConnection names it
+  bool reused = false;  // sent over a kept connection
+  bool keepsConnection = false;  // the server lets the connection carry another request
   int socket = -1;
   std::unique_ptr<cTlsStream> tls;  // https: over `socket`, freed before it closes
   int status = 0;
@@ -165,18 +181,62 @@ int Connect(Session& session, const ParsedUrl& url) {
   return connected;
 }
 
+// Takes `socket` off the session's list and closes it. The lock is held.
+void CloseListed(Session& session, int socket) {
+  session.sockets.erase(std::find(session.sockets.begin(), session.sockets.end(), socket));
+  close(socket);
+}
+
 void ReleaseSocket(Request& request) {
   if (request.socket < 0) return;
   std::lock_guard<std::mutex> guard(request.session->lock);
-  auto& sockets = request.session->sockets;
-  sockets.erase(std::find(sockets.begin(), sockets.end(), request.socket));
-  close(request.socket);
+  CloseListed(*request.session, request.socket);
   request.socket = -1;
 }
 
 Request::~Request() {
   tls.reset();
   ReleaseSocket(*this);
+}
+
+Session::~Session() {
+  if (!kept) return;
+  kept->tls.reset();
+  close(kept->socket);
+}
+
+std::string OriginOf(const ParsedUrl& url) {
+  return std::string(url.secure ? "https://" : "http://") + url.host + ":" + url.port;
+}
+
+// A request's connection after its response was read to its end: kept for
+// the session's next request to that server, in place of any kept before,
+// when the server allows it.
+void KeepConnection(Request& request) {
+  Session& session = *request.session;
+  if (request.socket < 0 || request.failed || !request.keepsConnection || !request.lengthKnown ||
+      request.remaining != 0 || request.bufferedAt < request.buffered.size()) {
+    return;
+  }
+  std::lock_guard<std::mutex> guard(session.lock);
+  if (session.closed) return;
+  if (session.kept) {
+    session.kept->tls.reset();
+    CloseListed(session, session.kept->socket);
+  }
+  session.kept.reset(new KeptConnection{request.origin, request.socket, std::move(request.tls)});
+  request.socket = -1;
+}
+
+// The session's kept connection to `origin`, moved into `request`; false
+// when there is none.
+bool TakeKeptConnection(Session& session, Request& request) {
+  std::lock_guard<std::mutex> guard(session.lock);
+  if (!session.kept || session.kept->origin != request.origin) return false;
+  request.socket = session.kept->socket;
+  request.tls = std::move(session.kept->tls);
+  session.kept.reset();
+  return true;
 }
 
 detail::SocketWait WaitOn(const Request& request) {
@@ -230,6 +290,7 @@ bool ParseHead(Request& request) {
   }
   request.lengthKnown = parsed.lengthKnown;
   request.remaining = parsed.length;
+  request.keepsConnection = parsed.keepsConnection;
   if (request.lengthKnown) {
     if (static_cast<int64_t>(request.buffered.size()) > request.remaining) request.buffered.resize(request.remaining);
     request.remaining -= static_cast<int64_t>(request.buffered.size());
@@ -298,6 +359,36 @@ bool RedirectsToHttp(const ParsedUrl& url, const Request& request) {
          FindHeader(request.head, "Location", &location) && strncasecmp(location.c_str(), "http:", 5) == 0;
 }
 
+// One request and its response head, over the session's kept connection to
+// the server when `reuse` and there is one, else over a new connection. Null
+// on failure; `*retry` says whether the failure was a kept connection the
+// server had closed, worth one more try over a new one.
+std::shared_ptr<Request> Exchange(const std::shared_ptr<Session>& session, const ParsedUrl& url,
+                                  const std::string& head, bool reuse, bool* retry) {
+  *retry = false;
+  auto request = std::make_shared<Request>();
+  request->session = session;
+  request->origin = OriginOf(url);
+  request->reused = reuse && TakeKeptConnection(*session, *request);
+  if (!request->reused) {
+    request->socket = Connect(*session, url);
+    if (request->socket < 0) return nullptr;
+    if (url.secure) {
+      Refusal refusal;
+      request->tls = cTlsStream::Open(request->socket, url.host, WaitOn(*request), &refusal);
+      if (!request->tls) {
+        if (!session->closed) session->refusal = refusal;
+        return nullptr;
+      }
+    }
+  }
+  if (!SendOn(*request, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
+    *retry = request->reused && !session->closed && !(session->running && session->running->load() == 0);
+    return nullptr;  // the record's end closes its socket
+  }
+  return request;
+}
+
 }  // namespace
 
 Handle OpenSession(const char* agent, const std::atomic<int>* running) {
@@ -314,22 +405,11 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   if (!session) return nullptr;
   session->refusal = Refusal::kNone;
   if (!url || !ParseUrl(url, &parsed)) return nullptr;
-  auto request = std::make_shared<Request>();
-  request->session = session;
-  request->socket = Connect(*session, parsed);
-  if (request->socket < 0) return nullptr;
-  if (parsed.secure) {
-    Refusal refusal;
-    request->tls = cTlsStream::Open(request->socket, parsed.host, WaitOn(*request), &refusal);
-    if (!request->tls) {
-      if (!session->closed) session->refusal = refusal;
-      return nullptr;
-    }
-  }
   const std::string head = RequestHead(parsed, session->agent, headers, headersLength);
-  if (!SendOn(*request, head) || !ReadHead(*request) || !ParseHead(*request) || session->closed) {
-    return nullptr;  // the record's end closes its socket
-  }
+  bool retry = false;
+  std::shared_ptr<Request> request = Exchange(session, parsed, head, true, &retry);
+  if (!request && retry) request = Exchange(session, parsed, head, false, &retry);
+  if (!request) return nullptr;
   if (RedirectsToHttp(parsed, *request)) {
     session->refusal = Refusal::kRedirectToHttp;
     return nullptr;
@@ -425,6 +505,8 @@ bool Close(Handle handle) {
     std::lock_guard<std::mutex> guard(session.lock);
     session.closed = true;
     for (int s : session.sockets) shutdown(s, SHUT_RDWR);
+  } else {
+    KeepConnection(static_cast<Request&>(*record));
   }
   // A request's socket is closed when its record goes, normally right here;
   // a call still running on it keeps it until that call returns.

@@ -44,7 +44,10 @@ void cBtnLaunch::OnExecute() {
   const char* executableName = application->ExecutableName();
   if (!executableName[0]) {
     application->NotifyUser("cBtnLaunch::OnExecute :: can't find an executable module.", platform::kMbIconWarning);
-    platform::EndProcess(1);
+    // Nothing to launch, and the player asked to be done: the program ends
+    // as after a launch, with exit code 1.
+    application->CloseAfterLaunch();
+    return;
   }
   // The full path in the download folder, and that folder as the working
   // directory: a bare relative name is looked up by the shell in the

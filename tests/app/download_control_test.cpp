@@ -29,6 +29,7 @@ class cEndRecorder : public cMainWindowLink {
   void ShowFinalFigures() override { ++finalFigures; }
   void ShowDownloadFinished() override { ++finished; }
   void ShowDownloadIncomplete(int, const char*) override {}
+  void CloseToEnd() override {}
   std::atomic<int> finalFigures{0};
   std::atomic<int> finished{0};
 };

@@ -28,6 +28,7 @@ class cRepaintCounter : public cMainWindowLink {
   void ShowFinalFigures() override {}
   void ShowDownloadFinished() override {}
   void ShowDownloadIncomplete(int, const char*) override {}
+  void CloseToEnd() override {}
   int repaints = 0;
 };
 

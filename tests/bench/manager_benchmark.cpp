@@ -70,6 +70,7 @@ class cQuietWindow : public cMainWindowLink {
   void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override {
     std::fprintf(stderr, "%d files missing, the first: %s\n", missingFiles, firstMissing);
   }
+  void CloseToEnd() override {}
 };
 
 int64_t FolderBytes(const fs::path& folder) {

@@ -29,6 +29,7 @@ class cRecordingWindow : public cMainWindowLink {
   void ShowFinalFigures() override;
   void ShowDownloadFinished() override;
   void ShowDownloadIncomplete(int missingFiles, const char* firstMissing) override;
+  void CloseToEnd() override {}
 
   // The run it stands in for; set while one exists.
   std::atomic<cMgrDownloader*> manager{nullptr};

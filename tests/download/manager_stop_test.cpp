@@ -171,6 +171,7 @@ class cSendingWindow : public cMainWindowLink {
   }
   void ShowDownloadFinished() override {}
   void ShowDownloadIncomplete(int, const char*) override {}
+  void CloseToEnd() override {}
   HWND window;
   // Knows the run the fixture started.
   const cRecordingWindow& run;

@@ -2,8 +2,8 @@
 // The download engine's host in its tests, in place of the application: the
 // folders are the test's, the boxes go through the platform's boxes (which
 // tests/support/message_boxes.h records) with a caption of the test's, the
-// window is whichever stand-in the test names, and the launch target is
-// kept for the test to read once the run has ended.
+// window is whichever stand-in the test names, and the launch target and an
+// end of the program the engine asked for are kept for the test to read.
 
 #include <atomic>
 #include <string>
@@ -24,6 +24,12 @@ class cTestHost final : public cDownloadHost {
     launchTarget = name;
     launchTargetSha256 = sha256;
   }
+  // Only the first is told, as the program's own host does.
+  void EndProgram(const char* text, int exitCode) override {
+    if (ending.exchange(true)) return;
+    NotifyUser(text, platform::kMbIconWarning);
+    endCode = exitCode;
+  }
 
   std::string caption = "downloader test";
   std::string workFolder;
@@ -33,4 +39,8 @@ class cTestHost final : public cDownloadHost {
   // Written on the manager's thread; read them after the run.
   std::string launchTarget;
   std::string launchTargetSha256;
+  // The exit code the engine asked the program to end with, once its box
+  // was answered; 0: none.
+  std::atomic<bool> ending{false};
+  std::atomic<int> endCode{0};
 };

@@ -187,8 +187,11 @@ struct cHttpTestServer::Impl {
   std::vector<Request> requests;
   struct Connection {
     Socket socket;
+    int number;
     std::thread thread;
   };
+  bool keepConnections = true;
+  int accepted = 0;
   std::vector<std::unique_ptr<Connection>> connections;
   int open = 0;
   int maxOpen = 0;
@@ -206,8 +209,9 @@ struct cHttpTestServer::Impl {
   // The status, the part of the body and the headers for the request.
   Answer AnswerTo(const Request& request, const std::string& path, const Fault& fault);
   // Sends the head and the body as the fault shapes them; `reset` is set
-  // when the connection is to end with a reset.
-  void Send(Socket s, const Answer& answer, const Fault& fault, bool* reset);
+  // when the connection is to end with a reset. True when the response went
+  // out whole and the connection may carry the next request.
+  bool Send(Socket s, const Answer& answer, const Fault& fault, bool keep, bool* reset);
   // Ends the connection, in order or with a reset.
   void Close(Connection* connection, bool reset);
   bool ReadRequest(Socket s, Request* request);
@@ -234,6 +238,7 @@ void cHttpTestServer::Impl::AcceptLoop() {
     maxOpen = std::max(maxOpen, open);
     auto connection = std::make_unique<Connection>();
     connection->socket = accepted;
+    connection->number = ++this->accepted;
     Connection* raw = connection.get();
     connection->thread = std::thread([this, raw] { Serve(raw); });
     connections.push_back(std::move(connection));
@@ -330,11 +335,19 @@ bool cHttpTestServer::Impl::Stall(Socket s, bool* reset) {
 
 void cHttpTestServer::Impl::Serve(Connection* connection) {
   bool reset = false;
-  Request request;
-  if (ReadRequest(connection->socket, &request)) {
+  for (bool going = true; going;) {
+    Request request;
+    if (!ReadRequest(connection->socket, &request)) break;
+    request.connection = connection->number;
+    bool keep;
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      keep = keepConnections;
+    }
+    keep = keep && Lower(request.Header("Connection")) != "close";
     const std::string path = PathOf(request.target);
     const Fault fault = TakeFault(request, path);
-    Send(connection->socket, AnswerTo(request, path, fault), fault, &reset);
+    going = Send(connection->socket, AnswerTo(request, path, fault), fault, keep, &reset);
   }
   Close(connection, reset);
 }
@@ -400,13 +413,16 @@ Answer cHttpTestServer::Impl::AnswerTo(const Request& request, const std::string
   return answer;
 }
 
-void cHttpTestServer::Impl::Send(Socket s, const Answer& answer, const Fault& fault, bool* reset) {
+bool cHttpTestServer::Impl::Send(Socket s, const Answer& answer, const Fault& fault, bool keep, bool* reset) {
+  // A body without a length, or one a fault cuts, ends with its connection.
+  keep = keep && !fault.omitContentLength && fault.endAfter < 0 && fault.resetAfter < 0 && fault.stallAfter < 0 &&
+         !fault.stallBeforeHead;
   std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + Reason(answer.status) + "\r\n";
   head += "Server: cHttpTestServer\r\nContent-Type: application/octet-stream\r\n";
   if (!fault.omitContentLength) head += "Content-Length: " + std::to_string(answer.length) + "\r\n";
   head += answer.extraHeaders;
   if (!fault.contentEncoding.empty()) head += "Content-Encoding: " + fault.contentEncoding + "\r\n";
-  head += "Accept-Ranges: bytes\r\nConnection: close\r\n\r\n";
+  head += keep ? "Accept-Ranges: bytes\r\nConnection: keep-alive\r\n\r\n" : "Accept-Ranges: bytes\r\nConnection: close\r\n\r\n";
 
   bool going = true;
   if (fault.stallBeforeHead) going = Stall(s, reset);
@@ -422,6 +438,7 @@ void cHttpTestServer::Impl::Send(Socket s, const Answer& answer, const Fault& fa
   if (going && action == Cut::kStall && Stall(s, reset)) {
     SendBody(s, answer.body, answer.offset + cut, answer.length - cut);
   }
+  return going && keep;
 }
 
 void cHttpTestServer::Impl::Close(Connection* connection, bool reset) {
@@ -516,6 +533,11 @@ std::string cHttpTestServer::Url(const std::string& path) const {
 void cHttpTestServer::AddFile(const std::string& path, std::string content) {
   std::lock_guard<std::mutex> guard(impl_->lock);
   impl_->files[path] = std::make_shared<const std::string>(std::move(content));
+}
+
+void cHttpTestServer::KeepConnections(bool keep) {
+  std::lock_guard<std::mutex> guard(impl_->lock);
+  impl_->keepConnections = keep;
 }
 
 void cHttpTestServer::ServeFolder(const std::string& folder) {

@@ -6,11 +6,13 @@
 //
 // It serves GET requests for files held in memory (AddFile) or found under a
 // folder (ServeFolder), with single byte ranges ("Range: bytes=S-" or
-// "bytes=S-E": 206 with Content-Range, 416 when unsatisfiable), and closes
-// each connection after its response ("Connection: close"). Faults are set
-// per path and can be limited to the first N responses. It records every
-// request (method, target, header lines verbatim and in order) and the most
-// connections that were open at once.
+// "bytes=S-E": 206 with Content-Range, 416 when unsatisfiable), and keeps a
+// connection for the next request after a response sent whole, as HTTP/1.1
+// servers do (unless the client asks "Connection: close", or
+// KeepConnections(false) is set). Faults are set per path and can be limited
+// to the first N responses; a response a fault cuts ends its connection. It
+// records every request (method, target, header lines verbatim and in order,
+// the connection it came on) and the most connections that were open at once.
 //
 //   cHttpTestServer server;
 //   ASSERT_TRUE(server.Start());
@@ -50,6 +52,7 @@ class cHttpTestServer {
     std::string target;                    // as sent, with any query
     std::string version;                   // "HTTP/1.1"
     std::vector<std::string> headerLines;  // verbatim, without their CR LF
+    int connection = 0;                    // the connection it came on: 1 for the first accepted
     // The first value of header `name` (case-insensitive), trimmed; "" when absent.
     std::string Header(const std::string& name) const;
     bool HasHeader(const std::string& name) const;
@@ -69,6 +72,10 @@ class cHttpTestServer {
   int Port() const;
   // "http://127.0.0.1:PORT" followed by `path` (which starts with '/').
   std::string Url(const std::string& path) const;
+
+  // Whether a connection carries further requests (the default) or closes
+  // after each response ("Connection: close").
+  void KeepConnections(bool keep);
 
   void AddFile(const std::string& path, std::string content);
   // Requests for paths not added are served from files under `folder`.

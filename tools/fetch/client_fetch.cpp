@@ -5,6 +5,7 @@
 // formatted as the panel does, every 333 ms. Operators use it to prove a
 // publication end to end; the demo uses it to show the engine at work.
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,11 +96,26 @@ class cConsoleHost final : public cDownloadHost {
       std::snprintf(app_.executableName, sizeof app_.executableName, "%s", name);
     }
   }
+  // The box is printed at once; main ends with the code once the run has
+  // stopped.
+  void EndProgram(const char* text, int exitCode) override {
+    if (ending_.exchange(true)) return;
+    PrintBox(text, 0);
+    endCode_ = exitCode;
+  }
   void SetWindow(cMainWindowLink* window) { window_ = window; }
+  // Whether a transfer asked the program to end, and with which code.
+  bool Ending(int* exitCode) const {
+    if (!ending_) return false;
+    *exitCode = endCode_;
+    return true;
+  }
 
  private:
   cApp& app_;
   cMainWindowLink* window_ = nullptr;
+  std::atomic<bool> ending_{false};
+  std::atomic<int> endCode_{0};
 };
 
 // Stands in for the main window at the end of a run.
@@ -120,6 +136,8 @@ class cConsoleWindow final : public cMainWindowLink {
     if (missingFiles > named) std::printf("  and %d more\n", missingFiles - named);
     std::fflush(stdout);
   }
+  // main sees the host's end itself.
+  void CloseToEnd() override {}
 
  private:
   const cMgrDownloader& manager_;
@@ -153,6 +171,8 @@ int main(int argc, char** argv) {
   {
     cResDownloader fetch(host);
     if (fetch.DownloadResource(manifestUrl.c_str(), "file.json") == 0) {
+      int endCode = 0;
+      if (host.Ending(&endCode)) return endCode;
       std::fprintf(stderr, "client-fetch: cannot fetch %s\n", manifestUrl.c_str());
       return 1;
     }
@@ -161,6 +181,8 @@ int main(int argc, char** argv) {
       platform::RemoveFile("file.json.sig");
     }
   }
+  int fetchEnd = 0;
+  if (host.Ending(&fetchEnd)) return fetchEnd;
   // The program's own check: a manifest that does not verify is not used.
   cJson fetched;
   const ManifestCheck check = CheckManifest("file.json", fetched);
@@ -180,7 +202,8 @@ int main(int argc, char** argv) {
   host.SetWindow(&window);
   manager.Start();
   const uint32_t start = platform::TickCount();
-  while (manager.running) {
+  int endCode = 0;
+  while (manager.running && !host.Ending(&endCode)) {
     platform::SleepMs(kFiguresPeriodMs);
     PrintFigures(manager, "progress");
     if (stopAfterMs && platform::TickCount() - start >= stopAfterMs) {
@@ -191,5 +214,8 @@ int main(int argc, char** argv) {
   const bool completed = manager.completed == 1;
   manager.Stop();
   host.SetWindow(nullptr);
+  // A fatal condition ends client-fetch as it ends the program, once the run
+  // has stopped.
+  if (host.Ending(&endCode)) return endCode;
   return completed ? 0 : 1;
 }

@@ -1,0 +1,42 @@
+#pragma once
+// Inside cHttp: what one pass of a transfer owns, what its passes carry from
+// one to the next, and the sizes they share. For download/http*.cpp only.
+
+#include <cstdint>
+#include <memory>
+
+#include "download/http.h"
+#include "platform/owned_file.h"
+
+namespace http_detail {
+
+// One buffer per pass: it also receives the length header, and bounds one
+// read and the first report of available data.
+constexpr uint32_t kReadBufferSize = 0x100000;
+
+}  // namespace http_detail
+
+// What one pass owns and learns: the read buffer, the local file, and the
+// resource's full length.
+struct cHttp::Pass {
+  std::unique_ptr<char[]> buffer;
+  platform::OwnedFile file;
+  int64_t total = 0;
+  // The offset the pass's open request asks from; -1 when it has none.
+  int64_t requestedFrom = -1;
+};
+
+// What the passes of one transfer carry from one to the next.
+struct cHttp::Passes {
+  TransferEnd end = TransferEnd::kFailed;
+  int earlyEnds = 0;  // consecutive early ends of the response
+  bool first = true;
+  // Bytes of the file the hooks have accounted for (OnStart, then each
+  // OnReceived): bytes written again after a restart are not counted twice.
+  int64_t counted = 0;
+  // A file whose bytes did not match its digest is fetched again once.
+  bool fetchedAgain = false;
+  // The bytes found on disk before the answer may have made the file start
+  // again: what OnStart is told.
+  int64_t found = 0;
+};

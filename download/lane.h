@@ -1,0 +1,25 @@
+#pragma once
+// cLane: one of the download manager's transfers at once. It takes the next
+// entry of the manifest as soon as its previous one ends, on its own thread,
+// and keeps its session, so its connection (and TLS session) carries one file
+// after another where the server allows it. With a lane per file started by
+// the manager's 33 ms poll, a client of 5,000 small files came one request
+// every 67 ms under Wine, 547 times curl's time.
+
+#include "download/downloaders.h"
+#include "download/http.h"
+#include "download/manifest.h"
+
+class cLane : public cFileDownloader {
+ public:
+  // Takes entries until none is left or the run stops, then closes its
+  // session.
+  void OnExecute() override;
+
+ private:
+  // One entry, from its checks to its end in the record of verified files.
+  TransferEnd RunEntry(int index);
+  // A file at its full size that the record vouches for: counted whole
+  // without reading a byte.
+  bool TakenOnRecord(int index, const ManifestEntry& entry);
+};

@@ -1,0 +1,166 @@
+#include "download/verified_record.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+#include "download/file_list.h"
+#include "platform/owned_file.h"
+#include "platform/sha256.h"
+
+namespace {
+
+// The first line names the format; the last says the record was written to
+// its end. Between them, one line per file:
+//   <SHA-256, 64 hex digits> <size> <last-write time> <name>
+// The name comes last, so that it may hold spaces.
+constexpr char kHeader[] = "verified files 1\n";
+constexpr char kTrailer[] = "end\n";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// 64 hexadecimal digits into 32 bytes; false for anything else.
+bool DigestBytes(const char* text, unsigned char (&digest)[32]) {
+  if (!text) return false;
+  for (int i = 0; i < 32; ++i) {
+    const int high = HexValue(text[2 * i]);
+    const int low = high < 0 ? -1 : HexValue(text[2 * i + 1]);
+    if (low < 0) return false;
+    digest[i] = static_cast<unsigned char>(high * 16 + low);
+  }
+  return text[64] == 0 || text[64] == ' ';
+}
+
+std::string ReadWhole(const char* path) {
+  std::string text;
+  platform::OwnedFile file(platform::OpenFile(path, "rb"));
+  if (!file) return text;
+  char chunk[64 * 1024];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) text.append(chunk, got);
+  return text;
+}
+
+// One line's fields; false when the line is not one the record writes.
+template <class Entry>
+bool ParseLine(const std::string& line, Entry* entry, std::string* name) {
+  if (line.size() < 70 || !DigestBytes(line.c_str(), entry->digest)) return false;
+  const char* at = line.c_str() + 65;
+  char* end = nullptr;
+  entry->size = std::strtoll(at, &end, 10);
+  if (end == at || *end != ' ') return false;
+  at = end + 1;
+  entry->lastWrite = std::strtoll(at, &end, 10);
+  if (end == at || *end != ' ' || end[1] == 0) return false;
+  name->assign(end + 1);
+  entry->present = true;
+  return true;
+}
+
+}  // namespace
+
+void cVerifiedRecord::Load(const char* path, const cFileList& list) {
+  std::unordered_map<std::string, Entry> recorded;
+  const std::string text = ReadWhole(path);
+  const size_t headerLength = sizeof kHeader - 1;
+  const size_t trailerLength = sizeof kTrailer - 1;
+  // A record that was cut, or is no record, vouches for nothing.
+  if (text.size() >= headerLength + trailerLength && text.compare(0, headerLength, kHeader) == 0 &&
+      text.compare(text.size() - trailerLength, trailerLength, kTrailer) == 0) {
+    for (size_t at = headerLength, end; at < text.size() - trailerLength; at = end + 1) {
+      end = text.find('\n', at);
+      Entry entry;
+      std::string name;
+      if (ParseLine(text.substr(at, end - at), &entry, &name)) recorded[name] = entry;
+    }
+  }
+  std::lock_guard<std::mutex> guard(lock_);
+  entries_.assign(static_cast<size_t>(list.Count()), Entry{});
+  for (int i = 0; i < list.Count(); ++i) {
+    const char* name = list.Entry(i).name;
+    auto found = name ? recorded.find(name) : recorded.end();
+    if (found != recorded.end()) entries_[static_cast<size_t>(i)] = found->second;
+  }
+  // Whatever the manifest no longer lists goes at the next write.
+  changed_ = recorded.size() != 0;
+}
+
+bool cVerifiedRecord::Vouches(int index, const platform::FileStamp& stamp, const char* sha256) const {
+  unsigned char digest[32];
+  if (!DigestBytes(sha256, digest)) return false;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return false;
+  const Entry& entry = entries_[static_cast<size_t>(index)];
+  return entry.present && entry.size == stamp.size && entry.lastWrite == stamp.lastWrite &&
+         std::memcmp(entry.digest, digest, sizeof digest) == 0;
+}
+
+void cVerifiedRecord::Forget(int index) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (index < 0 || static_cast<size_t>(index) >= entries_.size() || !entries_[static_cast<size_t>(index)].present) {
+    return;
+  }
+  entries_[static_cast<size_t>(index)].present = false;
+  changed_ = true;
+}
+
+void cVerifiedRecord::Note(int index, const platform::FileStamp& stamp, const char* sha256) {
+  Entry entry;
+  if (!DigestBytes(sha256, entry.digest)) return;
+  entry.size = stamp.size;
+  entry.lastWrite = stamp.lastWrite;
+  entry.present = true;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return;
+  entries_[static_cast<size_t>(index)] = entry;
+  changed_ = true;
+}
+
+bool cVerifiedRecord::Changed() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return changed_;
+}
+
+bool cVerifiedRecord::Write(const char* path, const cFileList& list) {
+  std::vector<Entry> entries;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    entries = entries_;
+    changed_ = false;
+  }
+  const std::string beside = std::string(path) + ".new";
+  bool written = false;
+  {
+    platform::OwnedFile file(platform::OpenFile(beside.c_str(), "wb"));
+    if (file) {
+      std::fputs(kHeader, file.get());
+      for (size_t i = 0; i < entries.size() && static_cast<int>(i) < list.Count(); ++i) {
+        const char* name = list.Entry(static_cast<int>(i)).name;
+        // A name that would break its line is not recorded: read again.
+        if (!entries[i].present || !name || std::strpbrk(name, "\r\n")) continue;
+        platform::Sha256Text digest;
+        platform::detail::HexDigest(entries[i].digest, digest);
+        std::fprintf(file.get(), "%s %" PRId64 " %" PRId64 " %s\n", digest, entries[i].size, entries[i].lastWrite,
+                     name);
+      }
+      std::fputs(kTrailer, file.get());
+      // On the disk before it replaces the old record: a power cut then
+      // finds one record or the other whole.
+      written = !std::ferror(file.get()) && platform::FlushToDisk(file.get());
+    }
+  }
+  if (written) written = platform::ReplaceFile(beside.c_str(), path);
+  if (!written) {
+    platform::RemoveFile(beside.c_str());
+    std::lock_guard<std::mutex> guard(lock_);
+    changed_ = true;  // tried again at the next write
+  }
+  return written;
+}
