@@ -122,7 +122,7 @@ void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const cha
 }
 
 void cHttp::OnExecute() {
-  Transfer();
+  EndProgramFor(Transfer());
   CloseSession();
 }
 

@@ -1,4 +1,4 @@
-// cHttp's failures: the ones that end the process (run in child processes),
+// cHttp's failures: the ones that end the program (told to the host),
 // the ones that abandon a transfer, and the wrong answers a server can give
 // that must never reach the local file.
 
@@ -19,7 +19,6 @@ constexpr int64_t kMiB = 1048576;
 const std::string kFilePath = "/client/data/a.pak";
 
 using HttpFailureTest = HttpFixture;
-using HttpFailureDeathTest = HttpFixture;
 
 // A loopback port with nothing listening on it.
 int ClosedPort() {
@@ -30,89 +29,65 @@ int ClosedPort() {
   return port;
 }
 
-TEST_F(HttpFailureDeathTest, NineEmptyEarlyEndsInARowEndTheProcess) {
-  server_.AddFile(kFilePath, PatternBytes(200000));
-  cHttpTestServer::Fault empty;
-  empty.endAfter = 0;
-  server_.SetFault(kFilePath, empty);
-  EXPECT_EXIT(
-      {
-        cRecordingHttp transfer(host_);
-        transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
-        WaitUntilEnded(transfer);
-      },
-      ::testing::ExitedWithCode(ExitCodeSeen(-9)), "message box \\[downloader test\\] cHttp::OnExecute :: network error \\(-9\\)");
+// The conditions that end the program: the transfer tells its host, which
+// shows the box and ends the program with the code; the transfer itself
+// only stops.
+struct FatalCase {
+  const char* name;
+  cHttpTestServer::Fault fault;
+  bool closedPort;  // nothing listens where the URL points
+  bool document;    // fetched as a document, on the caller's thread
+  int exitCode;
+  const char* box;
+};
+
+cHttpTestServer::Fault Fault(int64_t endAfter, bool ignoreRange, bool omitLength, int64_t stallAfter) {
+  cHttpTestServer::Fault fault;
+  fault.endAfter = endAfter;
+  fault.ignoreRange = ignoreRange;
+  fault.omitContentLength = omitLength;
+  fault.stallAfter = stallAfter;
+  return fault;
 }
 
-// A server that ignores ranges and cuts every body short sends the same first
-// bytes again and again: that is no progress, so the early ends run out.
-TEST_F(HttpFailureDeathTest, WholeBodiesCutShortAgainAndAgainEndTheProcess) {
-  server_.AddFile(kFilePath, PatternBytes(200000));
-  cHttpTestServer::Fault sameStart;
-  sameStart.ignoreRange = true;
-  sameStart.endAfter = 1000;
-  server_.SetFault(kFilePath, sameStart);
-  EXPECT_EXIT(
-      {
-        cRecordingHttp transfer(host_);
-        transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
-        if (!WaitUntilEnded(transfer, 60000)) platform::EndProcess(3);
-      },
-      ::testing::ExitedWithCode(ExitCodeSeen(-9)), "cHttp::OnExecute :: network error \\(-9\\)");
-}
+const FatalCase kFatalCases[] = {
+    {"NineEmptyEarlyEndsInARow", Fault(0, false, false, -1), false, false, -9, "cHttp::OnExecute :: network error (-9)"},
+    // A server that ignores ranges and cuts every body short sends the same
+    // first bytes again and again: that is no progress.
+    {"WholeBodiesCutShortAgainAndAgain", Fault(1000, true, false, -1), false, false, -9,
+     "cHttp::OnExecute :: network error (-9)"},
+    {"NoContentLengthWithTheServerUp", Fault(-1, false, true, -1), false, false, -11, kUnreachableText},
+    {"NoContentLengthForADocument", Fault(-1, false, true, -1), false, true, -11, kUnreachableText},
+    {"UnreachableServer", Fault(-1, false, false, -1), true, true, -11, kUnreachableText},
+    // Every connection kept open and never a body byte: each pass waits out
+    // the (short) timeout once, and the ninth such early end ends it, where
+    // retries that each waited out the timeout again would take some 100 s.
+    {"ServerThatStaysStalled", Fault(-1, false, false, 0), false, false, -9, "cHttp::OnExecute :: network error (-9)"},
+};
 
-TEST_F(HttpFailureDeathTest, NoContentLengthWithTheServerUpEndsTheProcess) {
-  server_.AddFile(kFilePath, PatternBytes(5000));
-  cHttpTestServer::Fault noLength;
-  noLength.omitContentLength = true;
-  server_.SetFault(kFilePath, noLength);
-  EXPECT_EXIT(
-      {
-        cRecordingHttp transfer(host_);
-        transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
-        WaitUntilEnded(transfer);
-      },
-      ::testing::ExitedWithCode(ExitCodeSeen(-11)), "Currently you are not able to reach the server.");
-  EXPECT_EXIT(
-      {
-        cResDownloader fetch(host_);
-        fetch.DownloadResource(server_.Url(kFilePath).c_str(), "file.json");
-      },
-      ::testing::ExitedWithCode(ExitCodeSeen(-11)),
-      "Currently you are not able to reach the server.\nPlease check your network and retry again.");
-}
+class FatalEndTest : public HttpFixture, public ::testing::WithParamInterface<FatalCase> {};
 
-TEST_F(HttpFailureDeathTest, UnreachableServerEndsTheProcess) {
-  const int port = ClosedPort();
-  ASSERT_NE(port, 0);
-  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/Live/fullclient/json/file.json";
-  EXPECT_EXIT(
-      {
-        cResDownloader fetch(host_);
-        fetch.DownloadResource(url.c_str(), "file.json");
-      },
-      ::testing::ExitedWithCode(ExitCodeSeen(-11)), "Currently you are not able to reach the server.");
-}
-
-// A server that keeps every connection open and never sends a body byte: each
-// pass waits out the timeout once (about 1.3 s with the retries), and the ninth
-// such early end ends the process. Retries that each waited out the timeout
-// again would take some 100 s.
-TEST_F(HttpFailureDeathTest, ServerThatStaysStalledEndsTheProcessInsteadOfHanging) {
+TEST_P(FatalEndTest, TheHostIsToldToEndTheProgramAndTheTransferStops) {
+  const FatalCase& c = GetParam();
   cShortNetTimeout shortTimeout(1000);
   server_.AddFile(kFilePath, PatternBytes(200000));
-  cHttpTestServer::Fault stall;
-  stall.stallAfter = 0;
-  server_.SetFault(kFilePath, stall);
-  EXPECT_EXIT(
-      {
-        cRecordingHttp transfer(host_);
-        transfer.DownloadFile(server_.Url(kFilePath).c_str(), "a.pak");
-        // A hang shows as another exit code, not as a test that never ends.
-        if (!WaitUntilEnded(transfer, 60000)) platform::EndProcess(3);
-      },
-      ::testing::ExitedWithCode(ExitCodeSeen(-9)), "cHttp::OnExecute :: network error \\(-9\\)");
+  server_.SetFault(kFilePath, c.fault);
+  const int port = c.closedPort ? ClosedPort() : server_.Port();
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + kFilePath;
+  cRecordingHttp transfer(host_);
+  if (c.document) {
+    EXPECT_EQ(transfer.DownloadResource(url.c_str(), "file.json"), 0);
+  } else {
+    transfer.DownloadFile(url.c_str(), "a.pak");
+    ASSERT_TRUE(WaitUntilEnded(transfer, 60000)) << "a hang, not an end";
+  }
+  EXPECT_EQ(host_.endCode, c.exitCode);
+  EXPECT_EQ(boxes_.Count(c.box), 1);
+  EXPECT_TRUE(transfer.finishes.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Conditions, FatalEndTest, ::testing::ValuesIn(kFatalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct UnopenableCase {
   const char* name;

@@ -76,20 +76,13 @@ class cShortNetTimeout {
   ~cShortNetTimeout() { net::SetTimeout(0); }
 };
 
-// Exit codes as a parent process sees them: Windows keeps all 32 bits, Linux
-// only the low byte.
-inline int ExitCodeSeen(int code) {
-#ifdef _WIN32
-  return code;
-#else
-  return code & 0xFF;
-#endif
-}
+// The box of a server that cannot be reached (the program then ends with -11).
+constexpr char kUnreachableText[] =
+    "Currently you are not able to reach the server.\nPlease check your network and retry again.";
 
 class HttpFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     host_.workFolder = folder_.Path();
     ASSERT_TRUE(server_.Start());
   }

@@ -82,8 +82,92 @@ INSTANTIATE_TEST_SUITE_P(
         // the request that asked the length is written from byte 0.
         VerifyCase{"ZerosInTheLocalTail", false, true, false, false, true, 1, true},
         VerifyCase{"ChangedAfterAFinishedRun", false, false, true, false, true, 1, true},
-        // No digests: the size alone decides, as before; only the length is asked.
-        VerifyCase{"WithoutDigests", false, true, false, true, true, 1, false}),
+        // No digests: the size alone decides, as before; nothing is asked.
+        VerifyCase{"WithoutDigests", false, true, false, true, true, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The record of verified files, after a finished run: what changed since
+// decides what is read and what is fetched at the next Start.
+enum class AfterTheRun {
+  kNothing,           // the client stays as it was
+  kTamperedSameTime,  // kPinned's bytes changed, its size and last-write time kept
+  kByteChanged,       // one byte of kPinned changed, as any program would change it
+  kRecordCut,         // the record cut in the middle, and kPinned tampered as above
+  kNewDigest,         // a new manifest version in which only kPinned changed
+};
+
+struct RecordCase {
+  const char* name;
+  AfterTheRun after;
+  size_t requestsForPinned;  // in the second run; the other files are never fetched
+  bool pinnedIsPublished;    // kPinned on disk is the server's afterwards
+};
+
+class RecordTest : public ManagerTest, public ::testing::WithParamInterface<RecordCase> {};
+
+TEST_P(RecordTest, AStartReadsWhatChangedSinceItWasVerifiedAndFetchesWhatNoLongerMatches) {
+  const RecordCase& c = GetParam();
+  Publish("bin/game.exe", 20000);
+  Publish("data/a.pak", 300000);
+  Publish(kPinned, 400000);
+  WriteManifest();
+  StartRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  ASSERT_EQ(Manager()->completed, 1);
+  const std::string record = temp.PathOf("work/verified.txt");
+  ASSERT_NE(ReadWholeFile(record).find(kPinned), std::string::npos) << "the run recorded what it verified";
+
+  std::string tampered = published[kPinned];
+  tampered[200000] ^= 0x01;
+  const std::string pinned = DownloadPath(kPinned);
+  if (c.after == AfterTheRun::kTamperedSameTime || c.after == AfterTheRun::kRecordCut) {
+    // Only a read would notice: the record's own word is all there is.
+    ASSERT_TRUE(RewriteFile(pinned, tampered, 0));
+  }
+  if (c.after == AfterTheRun::kByteChanged) {
+    ASSERT_TRUE(RewriteFile(pinned, tampered, 2));
+  }
+  if (c.after == AfterTheRun::kRecordCut) {
+    const std::string whole = ReadWholeFile(record);
+    ASSERT_TRUE(WriteWholeFile(record, whole.substr(0, whole.size() / 2)));
+  }
+  if (c.after == AfterTheRun::kNewDigest) {
+    Publish(kPinned, 400000);  // other bytes: a new seed
+    WriteManifest();
+  }
+  const size_t before = server.Requests().size();
+  const size_t pinnedBefore = server.RequestsFor(std::string("/client/") + kPinned).size();
+
+  StartRun();
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Manager()->completed, 1);
+  const size_t pinnedFetches = server.RequestsFor(std::string("/client/") + kPinned).size() - pinnedBefore;
+  EXPECT_EQ(pinnedFetches, c.requestsForPinned);
+  EXPECT_EQ(server.Requests().size() - before, pinnedFetches) << "a file that still matches is never fetched";
+  EXPECT_EQ(ReadWholeFile(pinned) == published[kPinned], c.pinnedIsPublished);
+  for (const char* other : {"bin/game.exe", "data/a.pak"}) {
+    EXPECT_TRUE(ReadWholeFile(DownloadPath(other)) == published[other]) << other;
+  }
+  EXPECT_EQ(Manager()->progressSize, Manager()->totalSize);
+  // The record is whole again, with every file of the client.
+  const std::string rewritten = ReadWholeFile(record);
+  for (const auto& [name, content] : published) {
+    EXPECT_NE(rewritten.find(" " + name + "\n"), std::string::npos) << name;
+  }
+  EXPECT_TRUE(boxes.Texts().empty()) << ::testing::PrintToString(boxes.Texts());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Record, RecordTest,
+    ::testing::Values(
+        RecordCase{"CompleteClientStartedAgain", AfterTheRun::kNothing, 0, true},
+        // The record vouched: not a byte of the file was read, or the change
+        // would have been found.
+        RecordCase{"TamperedWithItsStampKeptIsNotRead", AfterTheRun::kTamperedSameTime, 0, false},
+        RecordCase{"FileChangedAfterItWasRecorded", AfterTheRun::kByteChanged, 1, true},
+        // A cut record vouches for nothing: every file is read again.
+        RecordCase{"RecordCutInTheMiddle", AfterTheRun::kRecordCut, 1, true},
+        RecordCase{"NewVersionWithOneChangedDigest", AfterTheRun::kNewDigest, 1, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -194,7 +194,8 @@ struct cHttpTestServer::Impl {
   int accepted = 0;
   std::vector<std::unique_ptr<Connection>> connections;
   int open = 0;
-  int maxOpen = 0;
+  int serving = 0;
+  int maxServing = 0;
   int stallsStarted = 0;
   int releaseGeneration = 0;
   int resetGeneration = 0;
@@ -235,7 +236,6 @@ void cHttpTestServer::Impl::AcceptLoop() {
     }
     MakeNonBlocking(accepted);
     ++open;
-    maxOpen = std::max(maxOpen, open);
     auto connection = std::make_unique<Connection>();
     connection->socket = accepted;
     connection->number = ++this->accepted;
@@ -348,6 +348,8 @@ void cHttpTestServer::Impl::Serve(Connection* connection) {
     const std::string path = PathOf(request.target);
     const Fault fault = TakeFault(request, path);
     going = Send(connection->socket, AnswerTo(request, path, fault), fault, keep, &reset);
+    std::lock_guard<std::mutex> guard(lock);
+    --serving;
   }
   Close(connection, reset);
 }
@@ -357,6 +359,7 @@ cHttpTestServer::Fault cHttpTestServer::Impl::TakeFault(const Request& request, 
   {
     std::lock_guard<std::mutex> guard(lock);
     requests.push_back(request);
+    maxServing = std::max(maxServing, ++serving);
     auto found = faults.find(path);
     if (found != faults.end()) {
       std::deque<Fault>& queue = found->second;
@@ -595,9 +598,9 @@ int cHttpTestServer::OpenConnections() const {
   return impl_->open;
 }
 
-int cHttpTestServer::MaxOpenConnections() const {
+int cHttpTestServer::MaxRequestsAtOnce() const {
   std::lock_guard<std::mutex> guard(impl_->lock);
-  return impl_->maxOpen;
+  return impl_->maxServing;
 }
 
 struct cSilentPort::Impl {

@@ -12,7 +12,8 @@
 // KeepConnections(false) is set). Faults are set per path and can be limited
 // to the first N responses; a response a fault cuts ends its connection. It
 // records every request (method, target, header lines verbatim and in order,
-// the connection it came on) and the most connections that were open at once.
+// the connection it came on), the connections open and the most requests
+// answered at once.
 //
 //   cHttpTestServer server;
 //   ASSERT_TRUE(server.Start());
@@ -99,7 +100,8 @@ class cHttpTestServer {
   // The requests whose target, without its query, is `path`.
   std::vector<Request> RequestsFor(const std::string& path) const;
   int OpenConnections() const;
-  int MaxOpenConnections() const;
+  // The most requests that were being answered at once.
+  int MaxRequestsAtOnce() const;
 
  private:
   struct Impl;

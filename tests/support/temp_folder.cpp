@@ -1,5 +1,12 @@
 #include "tests/support/temp_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -85,4 +92,30 @@ std::string PatternBytes(size_t size, unsigned seed) {
     bytes[i] = static_cast<char>(state >> 24);
   }
   return bytes;
+}
+
+bool RewriteFile(const std::string& path, const std::string& content, int shiftSeconds) {
+#ifdef _WIN32
+  // std::filesystem sets times to the second here: the system's own calls
+  // keep the 100 ns steps the program compares.
+  FILETIME written;
+  HANDLE before = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const bool read = before != INVALID_HANDLE_VALUE && GetFileTime(before, nullptr, nullptr, &written);
+  if (before != INVALID_HANDLE_VALUE) CloseHandle(before);
+  if (!read || !WriteWholeFile(path, content)) return false;
+  ULARGE_INTEGER time{{written.dwLowDateTime, written.dwHighDateTime}};
+  time.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(shiftSeconds) * 10000000);
+  written = FILETIME{time.LowPart, time.HighPart};
+  HANDLE after = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (after == INVALID_HANDLE_VALUE) return false;
+  const bool set = SetFileTime(after, nullptr, nullptr, &written) != 0;
+  CloseHandle(after);
+  return set;
+#else
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0 || !WriteWholeFile(path, content)) return false;
+  timespec times[2] = {status.st_atim, status.st_mtim};
+  times[1].tv_sec += shiftSeconds;
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+#endif
 }

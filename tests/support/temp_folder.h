@@ -29,5 +29,8 @@ class cTempFolder {
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
+// Writes `content` over the file at `path` and gives it the last-write time
+// it had before, moved by `shiftSeconds` (0: the very same time).
+bool RewriteFile(const std::string& path, const std::string& content, int shiftSeconds);
 // `size` bytes of a fixed pseudo-random pattern that differs from `seed` to seed.
 std::string PatternBytes(size_t size, unsigned seed = 1);
