@@ -10,6 +10,7 @@
 #include "app/download_info.h"
 #include "app/version_stamp.h"
 #include "download/manager.h"
+#include "download/work_left.h"
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
@@ -71,6 +72,8 @@ const char* cWinMain::ExecutableSha256() { return theApp->executableSha256; }
 int64_t cWinMain::ClientSize() { return totalSize; }
 
 bool cWinMain::ClientSizeMissing() { return totalSizeMissing; }
+
+int64_t cWinMain::BytesStillToCome(const char* folder) { return ::BytesStillToCome(clientFiles, folder); }
 
 void cWinMain::StartDownload() {
   lastRunIncomplete = false;
@@ -346,6 +349,7 @@ void cWinMain::LoadDownloadInfo() {
   }
   totalSize = info.totalSize;
   totalSizeMissing = !info.sizeKnown;
+  clientFiles = std::move(info.files);
   if (info.sizeKnown) {
     FormatSizeText(totalSize, infoPanel.totalText);
   } else {

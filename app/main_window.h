@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "download/file_list.h"
 #include "download/main_window_link.h"
 #include "ui/application_link.h"
 #include "ui/buttons.h"
@@ -49,6 +50,7 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   const char* ExecutableSha256() override;
   int64_t ClientSize() override;
   bool ClientSizeMissing() override;
+  int64_t BytesStillToCome(const char* folder) override;
   void StartDownload() override;
   void PauseDownload() override;
   void OfferRepair() override;
@@ -80,6 +82,8 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
 
   // The loaded manifest had no "TotalSize": Start cannot judge the space.
   bool totalSizeMissing;
+  // The loaded manifest's files, to weigh a folder's free space.
+  cFileList clientFiles;
   CommandRow row;
 
  protected:

@@ -156,7 +156,7 @@ bool cVerifiedRecord::Write(const char* path, const cFileList& list) {
       written = !std::ferror(file.get()) && platform::FlushToDisk(file.get());
     }
   }
-  if (written) written = platform::ReplaceFile(beside.c_str(), path);
+  if (written) written = platform::MoveOver(beside.c_str(), path);
   if (!written) {
     platform::RemoveFile(beside.c_str());
     std::lock_guard<std::mutex> guard(lock_);

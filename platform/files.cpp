@@ -35,7 +35,7 @@ bool GetFileStamp(const char* path, FileStamp* stamp) {
   return true;
 }
 
-bool ReplaceFile(const char* from, const char* to) {
+bool MoveOver(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
@@ -63,7 +63,7 @@ bool GetFileStamp(const char* path, FileStamp* stamp) {
 }
 
 // rename() replaces the target in one step.
-bool ReplaceFile(const char* from, const char* to) { return RenameFile(from, to); }
+bool MoveOver(const char* from, const char* to) { return RenameFile(from, to); }
 
 bool FlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 

@@ -26,7 +26,7 @@ bool GetFileStamp(const char* path, FileStamp* stamp);
 
 // Puts `from` in the place of `to` in one step, whether `to` exists or not: a
 // reader finds the old file or the new one, never neither and never a mix.
-bool ReplaceFile(const char* from, const char* to);
+bool MoveOver(const char* from, const char* to);
 
 // Writes out the stream's buffers and has the system put them on the disk,
 // not only in its cache: what follows may then rely on them surviving a

@@ -27,6 +27,9 @@ class cApplicationLink {
   // none: the space a folder needs is then unknown.
   virtual int64_t ClientSize() = 0;
   virtual bool ClientSizeMissing() = 0;
+  // The bytes a download into `folder` still has to bring: each file's size
+  // less what of it is there already. What a folder needs room for.
+  virtual int64_t BytesStillToCome(const char* folder) = 0;
 
   // Start with room enough: the row goes to Downloading, the bar to 0 % and
   // the panel ticks again, then a new download manager starts.

@@ -116,8 +116,9 @@ void cBtnStart::OnExecute() {
     platform::ShowMessageBox(parentHwnd, text, kSpaceCaption, platform::kMbIconInformation);
     return;
   }
-  // The whole client must fit, whatever part of it is on disk already.
-  if (!EnoughSpace(freeBytes, application->ClientSize())) {
+  // What is still to come must fit: the part of the client on disk already
+  // needs no more room.
+  if (!EnoughSpace(freeBytes, application->BytesStillToCome(folder))) {
     FormatNoSpaceText(folder, text, sizeof text);
     platform::ShowMessageBox(parentHwnd, text, kSpaceCaption, platform::kMbIconInformation);
     return;
@@ -184,9 +185,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM dat
     // folder. The callback only ever disables OK; the dialog re-enables it
     // for each new selection.
     if (std::strlen(path) <= 3) SendMessageA(dialog, BFFM_ENABLEOK, 0, 0);
-    const int64_t required = application->ClientSize();
     int64_t freeBytes = 0;
     const bool known = path[0] && platform::GetFreeDiskSpace(path, &freeBytes);
+    const int64_t required = path[0] ? application->BytesStillToCome(path) : application->ClientSize();
     if (!known || !EnoughSpace(freeBytes, required)) SendMessageA(dialog, BFFM_ENABLEOK, 0, 0);
     char report[256];
     FormatFreeSpaceText(required, known, freeBytes, report, sizeof report);
