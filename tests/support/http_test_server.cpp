@@ -448,10 +448,12 @@ void cHttpTestServer::Impl::Close(Connection* connection, bool reset) {
   const Socket s = connection->socket;
   if (!reset) {
     // An orderly end: the client sees the end of the data, then we wait
-    // (a second at most between its bytes) for it to close its side.
+    // (a second at most between its bytes) for it to close its side. A
+    // server that stops does not wait for clients that keep their
+    // connections (WinINet keeps them for the whole process).
     ShutdownSend(s);
     char drain[1024];
-    while (Readable(s, 1000) && recv(s, drain, sizeof drain, 0) > 0) {
+    while (!stopping && Readable(s, 1000) && recv(s, drain, sizeof drain, 0) > 0) {
     }
   }
   {

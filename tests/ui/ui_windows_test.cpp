@@ -329,6 +329,17 @@ class FolderDialogTest : public MainWindowTest {
     GetWindowTextA(status, text, sizeof text);
     return text;
   }
+  // The loaded manifest lists one file of `bytes`, absent from every folder
+  // the test selects: what a folder still needs room for.
+  void ClientOf(int64_t bytes) {
+    const std::string text = "{ \"TotalCount\" : 1, \"TotalSize\" : " + std::to_string(bytes) +
+                             ", \"URL\" : \"http://127.0.0.1/\", \"FileList\" : [ { \"Name\" : \"client.pak\", "
+                             "\"Size\" : " + std::to_string(bytes) + " } ] }";
+    cJson manifest;
+    const char* missing = nullptr;
+    ASSERT_TRUE(manifest.Parse(text.c_str()));
+    ASSERT_EQ(main->clientFiles.Read(manifest, &missing), ManifestProblem::kNone);
+  }
   bool OkDisabled() const {
     for (const DialogMessage& m : sent) {
       if (m.message == BFFM_ENABLEOK && m.lParam == 0) return true;
@@ -385,7 +396,7 @@ TEST_F(FolderDialogTest, PreselectsTheFolderAndReportsEverySelection) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    main->totalSize = c.required;
+    ClientOf(c.required);
     std::wstring wide(c.path.begin(), c.path.end());
     const OwnedTaskMemory<PIDLIST_ABSOLUTE> selection(SHSimpleIDListFromPath(wide.c_str()));
     ASSERT_NE(selection, nullptr);
