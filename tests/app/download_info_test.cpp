@@ -6,10 +6,12 @@
 #include <string>
 
 #include "download/manifest_trust.h"
+#include "download/work_left.h"
 #include "json/json.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/dev_key_signing.h"
 #include "tests/support/http_test_server.h"
+#include "ui/figures.h"
 
 namespace {
 
@@ -105,6 +107,32 @@ TEST_F(DownloadInfoTest, WithoutAVerifiedManifestNothingIsUsedAndTheLocalCopySta
     EXPECT_FALSE(FileExists("fileT.json"));
     EXPECT_FALSE(FileExists("fileT.json.sig"));
   }
+}
+
+// Start weighs a folder's free space against what is still to come: each
+// listed file's size less what of it is there, never below zero. A folder
+// with room for that but not for the whole client may take the download.
+TEST_F(DownloadInfoTest, TheFilesInForceWeighWhatAFolderStillNeeds) {
+  const std::string manifest =
+      "{\"Version\": 1, \"TotalCount\": 6, \"TotalSize\": 4800, \"URL\": \"http://127.0.0.1/\", \"FileList\": ["
+      "{\"Name\": \"absent.pak\", \"Size\": 1000}, {\"Name\": \"data/half.pak\", \"Size\": 2000},"
+      "{\"Name\": \"whole.pak\", \"Size\": 500}, {\"Name\": \"longer.pak\", \"Size\": 300},"
+      "{\"Name\": \"../outside.pak\", \"Size\": 700}, {\"Name\": \"unsized.pak\"}]}";
+  server.AddFile("/json/file.json", manifest);
+  server.AddFile("/json/file.json.sig", DevKeySignature(manifest));
+  DownloadInfo info;
+  ASSERT_EQ(LoadDownloadManifest(server.Url("/json/file.json").c_str(), &info), ManifestLoad::kLoaded);
+  std::filesystem::create_directories(NativePath(PathIn("client\\data")));
+  for (const auto& [name, size] : {std::pair<const char*, size_t>{"client\\data\\half.pak", 1500},
+                                   {"client\\whole.pak", 500}, {"client\\longer.pak", 400},
+                                   {"client\\unsized.pak", 10}}) {
+    ASSERT_TRUE(WriteWholeFile(NativePath(PathIn(name)).string(), std::string(size, 'x')));
+  }
+  // 1000 absent + 500 of half.pak; the rest has all it needs, or is never fetched.
+  EXPECT_EQ(BytesStillToCome(info.files, PathIn("client").c_str()), 1500);
+  EXPECT_EQ(BytesStillToCome(info.files, PathIn("empty").c_str()), 3800);
+  EXPECT_TRUE(EnoughSpace(1501, BytesStillToCome(info.files, PathIn("client").c_str())));
+  EXPECT_FALSE(EnoughSpace(1501, info.totalSize)) << "the whole client would not fit";
 }
 
 TEST_F(DownloadInfoTest, AFailedFetchChangesNothing) {
