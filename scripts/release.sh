@@ -83,7 +83,7 @@ check_manifest_keys() {
     text=$(openssl pkey -pubin -in "${manifest_keys[$i]}" -noout -text 2>/dev/null) || text=""
     grep -q 'NIST CURVE: P-256' <<<"$text" ||
       die 3 "${manifest_keys[$i]} is not an ECDSA P-256 public key (PEM, as manifest-tool keygen writes it)"
-    manifest_keys[$i]=$(realpath "${manifest_keys[$i]}")
+    manifest_keys[i]=$(realpath "${manifest_keys[$i]}")
   done
 }
 
@@ -95,10 +95,12 @@ read_signing_identity() {
   [[ $pass_file ]] && { readable "$pass_file" "the password file"; passin=(-passin "file:$pass_file"); }
   if [[ $pkcs12 ]]; then
     readable "$pkcs12" "the PKCS#12 file"
-    openssl pkcs12 -in "$pkcs12" "${passin[@]}" -nokeys -clcerts -out "$work/cert.pem" 2>"$work/err" &&
-      openssl pkcs12 -in "$pkcs12" "${passin[@]}" -nocerts -nodes 2>>"$work/err" |
-      openssl pkey -pubout -out "$work/key.pub" 2>>"$work/err" ||
+    # The private key goes through a pipe only.
+    if ! openssl pkcs12 -in "$pkcs12" "${passin[@]}" -nokeys -clcerts -out "$work/cert.pem" 2>"$work/err" ||
+       ! openssl pkcs12 -in "$pkcs12" "${passin[@]}" -nocerts -nodes 2>>"$work/err" |
+         openssl pkey -pubout -out "$work/key.pub" 2>>"$work/err"; then
       die 3 "cannot read the certificate and key of $pkcs12 (a password? --pass-file): $(head -n 1 "$work/err")"
+    fi
   else
     readable "$cert" "the certificate"
     readable "$key" "the signing key"
@@ -143,7 +145,11 @@ source_date() {
 }
 
 # A fresh folder each time: GCC reads SOURCE_DATE_EPOCH when it compiles, and
-# an object left from an earlier build would keep an earlier time.
+# an object left from an earlier build would keep an earlier time. The
+# programs are stripped: the symbols and the C++ runtime's debug information
+# are a megabyte nobody needs, and they end the file at a length that is no
+# multiple of 8, which signing pads, so that removing the signature would not
+# give the unsigned bytes back.
 build_programs() {
   local log=$build/build.log keys
   keys=$(IFS=';' && echo "${manifest_keys[*]}")
@@ -152,7 +158,8 @@ build_programs() {
   rm -rf "$build"
   mkdir -p "$build"
   if ! cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
-         -DCMAKE_BUILD_TYPE=Release -DDOWNLOADER_MANIFEST_KEYS="$keys" -DDOWNLOADER_DEV_KEYS= \
+         -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s \
+         -DDOWNLOADER_MANIFEST_KEYS="$keys" -DDOWNLOADER_DEV_KEYS= \
          -DDOWNLOADER_TESTS=OFF -DDOWNLOADER_SERVER_URL="$server_url" >"$log" 2>&1 ||
      ! cmake --build "$build" -j "${JOBS:-$(nproc)}" --target downloader client-fetch manifest-tool >>"$log" 2>&1; then
     tail -n 25 "$log" >&2
