@@ -16,6 +16,8 @@ packages=(
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick inotify-tools
   libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   fonts-liberation fonts-dejavu-core fontconfig
+  # signing the release's programs (scripts/release.sh) and checking signatures
+  osslsigncode
   # servers and peers for the tests, the demo and the benchmarks
   nginx-light curl aria2 python3 file procps
   # the artwork generator (resources/art/make_art.py runs on Debian's Python)
