@@ -8,11 +8,13 @@
 #include "app/app.h"
 #include "app/download_control.h"
 #include "app/download_info.h"
+#include "app/player_settings.h"
 #include "app/version_stamp.h"
 #include "download/manager.h"
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
+#include "ui/context_menu.h"
 #include "ui/dpi.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
@@ -43,7 +45,10 @@ cWinMain::cWinMain(cJson* ux)
       skinHeight(0),
       lastRunIncomplete(false),
       folderTextColor(0),
-      folderTextAlpha(0) {
+      folderTextAlpha(0),
+      rowOrder{&folderButton, &launchButton, &startButton, &pauseButton, &cancelButton},
+      focusButton(kStartButton),
+      uiState(UISF_HIDEFOCUS | UISF_HIDEACCEL) {
   // Every window of the program reaches the application through this one.
   for (cWindow* window : {static_cast<cWindow*>(this), static_cast<cWindow*>(&launchButton),
                           static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&pauseButton),
@@ -69,12 +74,21 @@ int64_t cWinMain::ClientSize() { return totalSize; }
 
 bool cWinMain::ClientSizeMissing() { return totalSizeMissing; }
 
-void cWinMain::StartDownload() {
+void cWinMain::StartDownload(bool verifyEverything) {
   lastRunIncomplete = false;
   ShowRow(NextRow(row, RowEvent::kStart));
   progressBar.SetRate(0);
   infoPanel.StartTicking();
-  StartDownloadManager();
+  StartDownloadManager(verifyEverything);
+}
+
+bool cWinMain::DownloadRunning() { return row == CommandRow::kDownloading; }
+
+int64_t cWinMain::SpeedLimit() { return theApp->speedLimit.load(); }
+
+void cWinMain::SetSpeedLimit(int64_t bytesPerSecond) {
+  theApp->speedLimit.store(bytesPerSecond);
+  WriteSettingsFile();
 }
 
 void cWinMain::PauseDownload() {
@@ -179,9 +193,7 @@ void cWinMain::OnCreate() {
     return;
   }
 
-  for (cButton* button : {static_cast<cButton*>(&folderButton), static_cast<cButton*>(&launchButton),
-                          static_cast<cButton*>(&startButton), static_cast<cButton*>(&pauseButton),
-                          static_cast<cButton*>(&cancelButton)}) {
+  for (cButton* button : rowOrder) {
     button->parentHwnd = hwnd;
     button->CreateButtonWindow();
   }
@@ -265,11 +277,7 @@ void cWinMain::OnDpiChanged(int newDpi, const RECT& suggested) {
   y = suggested.top;
   SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  for (cButton* button : {static_cast<cButton*>(&folderButton), static_cast<cButton*>(&launchButton),
-                          static_cast<cButton*>(&startButton), static_cast<cButton*>(&pauseButton),
-                          static_cast<cButton*>(&cancelButton)}) {
-    button->Place();
-  }
+  for (cButton* button : rowOrder) button->Place();
   progressBar.Place();
   infoPanel.Place();
   Invalidate();  // the children follow the main window's paint
@@ -282,9 +290,39 @@ void cWinMain::Refresh() {
   Invalidate();
 }
 
+void cWinMain::MoveFocus(bool backward) {
+  ButtonState states[kRowButtonCount];
+  RowButton current = focusButton;
+  for (int i = 0; i < kRowButtonCount; ++i) {
+    states[i] = rowOrder[i]->state;
+    if (rowOrder[i]->hwnd && rowOrder[i]->hwnd == GetFocus()) current = static_cast<RowButton>(i);
+  }
+  focusButton = NextFocus(states, current, backward);
+  SetFocus(rowOrder[focusButton]->hwnd);
+}
+
+void cWinMain::ChangeUiState(WPARAM change) {
+  const unsigned before = uiState;
+  if (LOWORD(change) == UIS_SET) uiState |= HIWORD(change);
+  if (LOWORD(change) == UIS_CLEAR) uiState &= ~static_cast<unsigned>(HIWORD(change));
+  if (uiState == before) return;
+  for (cButton* button : rowOrder) {
+    if (button->hwnd) SendMessageA(button->hwnd, WM_UPDATEUISTATE, change, 0);
+  }
+}
+
+void cWinMain::OnContextMenu(LPARAM screenPoint) {
+  POINT at = {static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+  RECT focused;
+  if (screenPoint == -1 && GetWindowRect(rowOrder[focusButton]->hwnd, &focused)) at = {focused.left, focused.bottom};
+  RunContextMenu(hwnd, at, *this);
+}
+
 void cWinMain::OnDownloadFinished() {
   KillTimer(hwnd, kFinalRefreshTimer);
   ShowRow(NextRow(row, RowEvent::kCompleted));
+  // The main window hands the focus on to Play.
+  focusButton = kLaunchButton;
   SetFocus(hwnd);
   SetActiveWindow(hwnd);
   BringWindowToTop(hwnd);
@@ -340,6 +378,7 @@ void cWinMain::LoadDownloadInfo() {
     SetAsciiText(infoPanel.totalText, "unknown");
   }
   infoPanel.Invalidate();
+  infoPanel.ShowReadableText();
 }
 
 void cWinMain::OnClose() {
@@ -351,7 +390,7 @@ void cWinMain::OnClose() {
   DestroyWindow(hwnd);
 }
 
-LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == cTaskbarButton::CreatedMessage()) {
     // There is a taskbar, and the window's button is on it.
     taskbarButton.OnCreated(hwnd);
@@ -379,6 +418,23 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SETFOCUS:
+      if (rowOrder[focusButton]->hwnd) SetFocus(rowOrder[focusButton]->hwnd);
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveFocus(wParam != 0);
+      return 0;
+    case WM_CHANGEUISTATE:
+      ChangeUiState(wParam);
+      return 0;
+    case WM_QUERYUISTATE:
+      return uiState;
+    case WM_NCRBUTTONDOWN:
+      return 0;  // the menu opens at the release
+    case WM_NCRBUTTONUP:
+    case WM_CONTEXTMENU:
+      OnContextMenu(lParam);
+      return 0;
     case kDownloadFinishedMessage:
       OnDownloadFinished();
       return 0;
@@ -386,5 +442,5 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       OnDownloadIncomplete(static_cast<int>(wParam), std::unique_ptr<char[]>(reinterpret_cast<char*>(lParam)));
       return 0;
   }
-  return 0;
+  return std::nullopt;
 }

@@ -66,7 +66,7 @@ void ReportUnsafeName(cDownloadHost& host, int index, const char* name) {
 
 }  // namespace
 
-cMgrDownloader::cMgrDownloader(cDownloadHost& host)
+cMgrDownloader::cMgrDownloader(cDownloadHost& host, bool verifyEverything)
     : cThread("cMgrDownloader"),
       totalSize(0),
       progressSize(0),
@@ -75,6 +75,7 @@ cMgrDownloader::cMgrDownloader(cDownloadHost& host)
       startTick(0),
       completed(0),
       host_(host),
+      verifyEverything_(verifyEverything),
       missingFiles_(0) {
   for (char* name : missingNames_) name[0] = 0;
 }

@@ -17,7 +17,9 @@ struct ManifestSummary;
 
 class cMgrDownloader : public cThread {
  public:
-  explicit cMgrDownloader(cDownloadHost& host);
+  // `verifyEverything`: the player asked to verify and repair, so every
+  // file is read and checked whatever the record of verified files says.
+  explicit cMgrDownloader(cDownloadHost& host, bool verifyEverything = false);
   ~cMgrDownloader() override;
 
   void OnExecute() override;
@@ -30,6 +32,8 @@ class cMgrDownloader : public cThread {
   void OnReceived(int bytes);
   // The host this manager and its transfers answer to.
   cDownloadHost& Host() { return host_; }
+  // Whether this run verifies every file (see the constructor).
+  bool VerifiesEverything() const { return verifyEverything_; }
 
   // The entries of the last run that ended without their whole file (a
   // failed or refused transfer, an entry that was never started), counted
@@ -71,6 +75,7 @@ class cMgrDownloader : public cThread {
   void CountMissingFiles(const ManifestSummary& summary);
 
   cDownloadHost& host_;
+  const bool verifyEverything_;
   // Atomic: a name is written before the count that covers it.
   std::atomic<int> missingFiles_;
   char missingNames_[kMissingNamesKept][260];

@@ -58,7 +58,7 @@ class MainWindowTest : public AppTest {
 
 class cBareWindow : public cWindow {
  public:
-  LRESULT OnMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+  std::optional<LRESULT> OnMessage(HWND, UINT, WPARAM, LPARAM) override { return std::nullopt; }
   int dropped = 0;
 
  protected:

@@ -132,15 +132,17 @@ watch_folder() {
 
 declare -A program_pid program_code_file program_trace program_exe
 
-# start_program NAME EXE [traced]: starts EXE in the background through the
-# probe, which records its full exit code. "traced" records the message
-# boxes it shows (Wine's msgbox trace channel) in its own file.
+# start_program NAME EXE [traced|menus]: starts EXE in the background through
+# the probe, which records its full exit code. "traced" records the message
+# boxes it shows (Wine's msgbox trace channel) in its own file, "menus" the
+# menu items it draws (the menu channel: text, check and grey state).
 start_program() {
   local name=$1 exe=$2 traced=${3:-}
   program_code_file[$name]=$(mktemp)
   program_trace[$name]=$(mktemp)
   local channels=-all
   [[ $traced == traced ]] && channels=-all,+msgbox
+  [[ $traced == menus ]] && channels=-all,+menu
   WINEDEBUG=$channels wine "$WINE_RUN_PROBE" run "$(windows_path "${program_code_file[$name]}")" \
     "$(windows_path "$exe")" 2>"${program_trace[$name]}" &
   program_pid[$name]=$!
