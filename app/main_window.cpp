@@ -8,13 +8,11 @@
 #include "app/app.h"
 #include "app/download_control.h"
 #include "app/download_info.h"
-#include "app/player_settings.h"
 #include "app/version_stamp.h"
 #include "download/manager.h"
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
-#include "ui/context_menu.h"
 #include "ui/dpi.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
@@ -80,15 +78,6 @@ void cWinMain::StartDownload(bool verifyEverything) {
   progressBar.SetRate(0);
   infoPanel.StartTicking();
   StartDownloadManager(verifyEverything);
-}
-
-bool cWinMain::DownloadRunning() { return row == CommandRow::kDownloading; }
-
-int64_t cWinMain::SpeedLimit() { return theApp->speedLimit.load(); }
-
-void cWinMain::SetSpeedLimit(int64_t bytesPerSecond) {
-  theApp->speedLimit.store(bytesPerSecond);
-  WriteSettingsFile();
 }
 
 void cWinMain::PauseDownload() {
@@ -288,34 +277,6 @@ void cWinMain::Refresh() {
   if (!ReadTransfer(&counters) || !counters.running || counters.completed || counters.totalBytes == 0) return;
   progressBar.ShowFigures(ComputeTransferFigures(counters));
   Invalidate();
-}
-
-void cWinMain::MoveFocus(bool backward) {
-  ButtonState states[kRowButtonCount];
-  RowButton current = focusButton;
-  for (int i = 0; i < kRowButtonCount; ++i) {
-    states[i] = rowOrder[i]->state;
-    if (rowOrder[i]->hwnd && rowOrder[i]->hwnd == GetFocus()) current = static_cast<RowButton>(i);
-  }
-  focusButton = NextFocus(states, current, backward);
-  SetFocus(rowOrder[focusButton]->hwnd);
-}
-
-void cWinMain::ChangeUiState(WPARAM change) {
-  const unsigned before = uiState;
-  if (LOWORD(change) == UIS_SET) uiState |= HIWORD(change);
-  if (LOWORD(change) == UIS_CLEAR) uiState &= ~static_cast<unsigned>(HIWORD(change));
-  if (uiState == before) return;
-  for (cButton* button : rowOrder) {
-    if (button->hwnd) SendMessageA(button->hwnd, WM_UPDATEUISTATE, change, 0);
-  }
-}
-
-void cWinMain::OnContextMenu(LPARAM screenPoint) {
-  POINT at = {static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
-  RECT focused;
-  if (screenPoint == -1 && GetWindowRect(rowOrder[focusButton]->hwnd, &focused)) at = {focused.left, focused.bottom};
-  RunContextMenu(hwnd, at, *this);
 }
 
 void cWinMain::OnDownloadFinished() {

@@ -1,5 +1,6 @@
 // What the windows compute without a window: the button's state machine, the
-// command row, the figures and their texts, the parts a change repaints, and
+// command row and its focus order, the menu's speed choices, the figures and
+// their texts, the parts a change repaints, and
 // the shipped skin's geometry.
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "ui/command_row.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
+#include "ui/speed_choices.h"
 #include "ui/taskbar_progress.h"
 
 namespace {
@@ -108,6 +110,57 @@ TEST(CommandRow, StatesAndTransitions) {
     std::string got;
     for (ButtonState b : {s.launch, s.start, s.pause, s.cancel, s.folder}) got += b == Normal ? 'E' : 'D';
     EXPECT_EQ(got, c.states);
+  }
+}
+
+// Tab and Shift+Tab over the row's real situations (Pause disabled by its
+// own press included), folder launch start pause cancel: E enabled, D
+// disabled.
+TEST(CommandRow, FocusMovesOverTheEnabledButtonsInRowOrder) {
+  struct Case {
+    const char* states;
+    RowButton from;
+    bool backward;
+    RowButton to;
+  } cases[] = {
+      {"EDEDE", kStartButton, false, kCancelButton},    // Ready: Pause and Play skipped
+      {"EDEDE", kCancelButton, false, kFolderButton},   // around the end
+      {"EDEDE", kFolderButton, true, kCancelButton},    // around the start
+      {"EDEDE", kStartButton, true, kFolderButton},
+      {"DDDEE", kStartButton, false, kPauseButton},     // Downloading: from a Start just pressed
+      {"DDDEE", kPauseButton, true, kCancelButton},
+      {"DEDDE", kLaunchButton, false, kCancelButton},   // Finished
+      {"DEDDE", kCancelButton, false, kLaunchButton},
+      {"EDEDE", kPauseButton, true, kStartButton},      // Paused, from the Pause just pressed
+      {"DDDDE", kCancelButton, false, kCancelButton},   // nothing else to go to
+      {"DDDDE", kStartButton, true, kCancelButton},
+  };
+  for (const Case& c : cases) {
+    ButtonState states[kRowButtonCount];
+    for (int i = 0; i < kRowButtonCount; ++i) states[i] = c.states[i] == 'E' ? Normal : Disabled;
+    EXPECT_EQ(NextFocus(states, c.from, c.backward), c.to)
+        << c.states << " from " << c.from << (c.backward ? " backward" : " forward");
+  }
+  // Over and Down are enabled too.
+  const ButtonState pointed[kRowButtonCount] = {Over, Disabled, Down, Disabled, Normal};
+  EXPECT_EQ(NextFocus(pointed, kCancelButton, false), kFolderButton);
+  EXPECT_EQ(NextFocus(pointed, kCancelButton, true), kStartButton);
+}
+
+TEST(SpeedChoices, TheMenusLimitsAndWhichOneALimitIs) {
+  const struct {
+    const char* label;
+    int64_t bytesPerSecond;
+  } expected[] = {{"No limit", 0},           {"10 MB/s", 10485760}, {"5 MB/s", 5242880},
+                  {"2 MB/s", 2097152},       {"1 MB/s", 1048576},   {"512 KB/s", 524288}};
+  ASSERT_EQ(kSpeedChoiceCount, 6);
+  for (int i = 0; i < kSpeedChoiceCount; ++i) {
+    EXPECT_STREQ(kSpeedChoices[i].label, expected[i].label);
+    EXPECT_EQ(kSpeedChoices[i].bytesPerSecond, expected[i].bytesPerSecond) << expected[i].label;
+    EXPECT_EQ(SpeedChoiceOf(expected[i].bytesPerSecond), i) << expected[i].label;
+  }
+  for (int64_t other : {int64_t{1000000}, int64_t{1}, int64_t{-1}, int64_t{10000000}}) {
+    EXPECT_EQ(SpeedChoiceOf(other), -1) << other << " is no choice of the menu";
   }
 }
 

@@ -1,6 +1,6 @@
 // Windows only, under Wine: the window base's handling of a failed paint;
 // the panel's and the bar's repaints of only what changed, which must leave
-// the pixels a whole repaint gives; and what the folder dialog's callback
+// the pixels a whole repaint gives; the windows' texts a screen reader reads; and what the folder dialog's callback
 // sends for each kind of selection, seen through a window of the test's own
 // that records the dialog messages.
 
@@ -202,6 +202,30 @@ TEST_F(RepaintTest, PartialRepaintsLeaveThePixelsOfAWholeRepaint) {
     }
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+// What a screen reader reads: each button's label, and the panel's and the
+// bar's figures as they show them, changed with them.
+TEST_F(RepaintTest, TheWindowTextsAreTheLabelsAndTheFigures) {
+  auto text = [](const cWindow& window) {
+    wchar_t buffer[256] = L"";
+    GetWindowTextW(window.hwnd, buffer, 256);
+    return std::wstring(buffer);
+  };
+  EXPECT_EQ(text(main->folderButton), L"Folder");
+  EXPECT_EQ(text(main->launchButton), L"Play");
+  EXPECT_EQ(text(main->startButton), L"Start");
+  EXPECT_EQ(text(main->pauseButton), L"Pause");
+  EXPECT_EQ(text(main->cancelButton), L"Exit");
+  EXPECT_EQ(text(main->progressBar), L"0.00%, 0.000 MiB/Sec");
+
+  main->infoPanel.ShowValue(kElapsedItem, L"00:01:02");
+  main->infoPanel.ShowValue(kReceivedItem, L"1.5 MBytes");
+  main->progressBar.SetRate(1234);
+  main->progressBar.SetSpeed(0.75f);
+  EXPECT_EQ(text(main->infoPanel),
+            L"Remained : 00:00:00, Elapsed : 00:01:02, Transfered : 1.5 MBytes, Total Size : 000.0 MBytes");
+  EXPECT_EQ(text(main->progressBar), L"12.34%, 0.750 MiB/Sec");
 }
 
 // The window opens on the command row's first row, and a lost device costs

@@ -14,18 +14,17 @@
  *   winprobe no-msgbox CAPTION MILLISECONDS
  *       Exit 0 when no message box with that caption appears in that time, 4
  *       when one does (its text is printed).
- *   winprobe key-to-child TITLE INDEX VK
- *       Posts a key press (WM_KEYDOWN of virtual key VK) to the INDEX-th child
- *       window (0 = first, in the system's order) of the top-level window
- *       titled TITLE: what that child gets when it has the keyboard focus.
+ *   winprobe close TITLE
+ *       Asks the top-level window titled TITLE to close (WM_CLOSE). Exit 3
+ *       without that window.
  *   winprobe accessible TITLE
  *       What a screen reader learns of each child window of the top-level
  *       window titled TITLE, in the system's order, one line each:
- *       "text=T|name=N|role=R|state=S", T the window text, and N, R (the
- *       system's role text) and S (the state bits in hexadecimal) as its
- *       accessible object answers them (AccessibleObjectFromWindow, which
- *       sends WM_GETOBJECT). Exit 3 without that window, 5 when an object
- *       cannot be had.
+ *       "text=T|name=N|role=R|state=S", T the window text, and N, R and S
+ *       as its accessible object answers them (AccessibleObjectFromWindow,
+ *       which sends WM_GETOBJECT), R and S in the system's words (GetRoleText,
+ *       GetStateText of each state bit, joined by ','). Exit 3 without that
+ *       window, 5 when an object cannot be had.
  *   winprobe folder-dialog CAPTION
  *       Waits for the folder dialog captioned CAPTION and prints what it
  *       shows: the selected item's labels from the tree's root down, one
@@ -133,16 +132,12 @@ static int NoMessageBoxCommand(int argc, char** argv) {
   return 4;
 }
 
-static int KeyToChild(int argc, char** argv) {
-  HWND top, child;
-  int index;
-  if (argc < 5) return 2;
+static int Close(int argc, char** argv) {
+  HWND top;
+  if (argc < 3) return 2;
   top = FindWindowA(NULL, argv[2]);
   if (!top) return 3;
-  child = GetWindow(top, GW_CHILD);
-  for (index = atoi(argv[3]); child && index > 0; --index) child = GetWindow(child, GW_HWNDNEXT);
-  if (!child) return 3;
-  PostMessageA(child, WM_KEYDOWN, (WPARAM)strtoul(argv[4], NULL, 10), 1);
+  PostMessageA(top, WM_CLOSE, 0, 0);
   return 0;
 }
 
@@ -166,8 +161,18 @@ static int PrintAccessible(HWND child) {
   if (SUCCEEDED(IAccessible_get_accRole(object, self, &role)) && role.vt == VT_I4) {
     GetRoleTextA((DWORD)role.lVal, roleText, sizeof roleText);
   }
-  IAccessible_get_accState(object, self, &state);
-  printf("text=%s|name=%s|role=%s|state=%lx\n", text, nameText, roleText, state.vt == VT_I4 ? (unsigned long)state.lVal : 0ul);
+  printf("text=%s|name=%s|role=%s|state=", text, nameText, roleText);
+  if (SUCCEEDED(IAccessible_get_accState(object, self, &state)) && state.vt == VT_I4) {
+    const char* separator = "";
+    for (int bit = 0; bit < 32; ++bit) {
+      char stateText[64] = "";
+      if (!(state.lVal & (1L << bit))) continue;
+      GetStateTextA(1UL << bit, stateText, sizeof stateText);
+      printf("%s%s", separator, stateText);
+      separator = ",";
+    }
+  }
+  printf("\n");
   IAccessible_Release(object);
   return 0;
 }
@@ -285,8 +290,8 @@ int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "msgbox") == 0) return MessageBoxCommand(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "no-msgbox") == 0) return NoMessageBoxCommand(argc, argv);
-  if (argc >= 2 && strcmp(argv[1], "key-to-child") == 0) return KeyToChild(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "accessible") == 0) return Accessible(argc, argv);
+  if (argc >= 2 && strcmp(argv[1], "close") == 0) return Close(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "choose-folder") == 0) return ChooseFolder(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "folder-dialog") == 0) return FolderDialog(argc, argv);
   if (argc >= 3 && strcmp(argv[1], "exit") == 0) ExitProcess((UINT)strtol(argv[2], NULL, 10));
@@ -295,7 +300,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   fprintf(stderr, "usage: winprobe run EXIT-FILE PROGRAM [ARGS...] | msgbox CAPTION TIMEOUT-MS ok|cancel|none"
-                  " | no-msgbox CAPTION MILLISECONDS | key-to-child TITLE INDEX VK | accessible TITLE"
+                  " | no-msgbox CAPTION MILLISECONDS | accessible TITLE | close TITLE"
                   " | choose-folder CAPTION PATH"
                   " | folder-dialog CAPTION"
                   " | exit CODE | sleep MILLISECONDS\n");
