@@ -38,7 +38,9 @@ bool ParseSpeedLimit(const char* text, int64_t* limit) {
     const char* digit = line + sizeof kSpeedLimitKey - 1;
     int64_t value = 0;
     int digits = 0;
-    for (; *digit >= '0' && *digit <= '9' && digits < kMaxDigits; ++digit, ++digits) value = value * 10 + (*digit - '0');
+    for (; *digit >= '0' && *digit <= '9' && digits < kMaxDigits; ++digit, ++digits) {
+      value = value * 10 + (*digit - '0');
+    }
     // A line edited on Windows may end in "\r\n".
     if (*digit == '\r') ++digit;
     if (digits == 0 || (*digit != '\n' && *digit != 0)) return false;
@@ -57,7 +59,9 @@ void ReadSettingsFile() {
   const size_t read = std::fread(text, 1, kMaxFileBytes, file.get());
   text[read] = 0;
   int64_t limit = 0;
-  if (read < kMaxFileBytes && std::strlen(text) == read && ParseSpeedLimit(text, &limit)) theApp->speedLimit.store(limit);
+  // A full buffer or a zero byte: not a file of ours.
+  if (read == kMaxFileBytes || std::strlen(text) != read) return;
+  if (ParseSpeedLimit(text, &limit)) theApp->speedLimit.store(limit);
 }
 
 void WriteSettingsFile() {

@@ -1,6 +1,5 @@
 // What the windows compute without a window: the button's state machine, the
-// command row and its focus order, the menu's speed choices, the figures and
-// their texts, the parts a change repaints, and
+// command row and its focus order, the figures and their texts, the parts a change repaints, and
 // the shipped skin's geometry.
 
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@
 #include "ui/command_row.h"
 #include "ui/figures.h"
 #include "ui/skin.h"
-#include "ui/speed_choices.h"
 #include "ui/taskbar_progress.h"
 
 namespace {
@@ -145,23 +143,6 @@ TEST(CommandRow, FocusMovesOverTheEnabledButtonsInRowOrder) {
   const ButtonState pointed[kRowButtonCount] = {Over, Disabled, Down, Disabled, Normal};
   EXPECT_EQ(NextFocus(pointed, kCancelButton, false), kFolderButton);
   EXPECT_EQ(NextFocus(pointed, kCancelButton, true), kStartButton);
-}
-
-TEST(SpeedChoices, TheMenusLimitsAndWhichOneALimitIs) {
-  const struct {
-    const char* label;
-    int64_t bytesPerSecond;
-  } expected[] = {{"No limit", 0},           {"10 MB/s", 10485760}, {"5 MB/s", 5242880},
-                  {"2 MB/s", 2097152},       {"1 MB/s", 1048576},   {"512 KB/s", 524288}};
-  ASSERT_EQ(kSpeedChoiceCount, 6);
-  for (int i = 0; i < kSpeedChoiceCount; ++i) {
-    EXPECT_STREQ(kSpeedChoices[i].label, expected[i].label);
-    EXPECT_EQ(kSpeedChoices[i].bytesPerSecond, expected[i].bytesPerSecond) << expected[i].label;
-    EXPECT_EQ(SpeedChoiceOf(expected[i].bytesPerSecond), i) << expected[i].label;
-  }
-  for (int64_t other : {int64_t{1000000}, int64_t{1}, int64_t{-1}, int64_t{10000000}}) {
-    EXPECT_EQ(SpeedChoiceOf(other), -1) << other << " is no choice of the menu";
-  }
 }
 
 TEST(TaskbarProgress, EachRowAndEnding) {
