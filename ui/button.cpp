@@ -30,8 +30,11 @@ void cButton::CreateButtonWindow() {
 }
 
 void cButton::SetState(ButtonState newState) {
+  // A screen reader hears of the button becoming available or not.
+  const bool availabilityChanges = (newState == Disabled) != (state == Disabled);
   state = newState;
   Invalidate();
+  if (hwnd && availabilityChanges) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 bool cButton::MakeDeviceResources() {

@@ -39,7 +39,8 @@ class cButton : public cWindow {
   // Puts the window at (x, y) with the size of its Normal image, at its DPI.
   void Place();
 
-  // Enabling sets Normal, disabling Disabled; both repaint.
+  // Enabling sets Normal, disabling Disabled; both repaint, and a change
+  // between the two is announced (EVENT_OBJECT_STATECHANGE).
   void SetState(ButtonState newState);
 
   ButtonState state;
