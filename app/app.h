@@ -4,6 +4,9 @@
 // The download engine reaches it only through the host it is handed
 // (AppDownloadHost in app/download_control.h).
 
+#include <atomic>
+#include <cstdint>
+
 #include "platform/wide_text.h"
 
 class cWinMain;
@@ -26,6 +29,10 @@ struct cApp {
   char executableName[260];                // the game's executable, from the manifest
   char executableSha256[65];               // its digest from the manifest; "" when it has none
   const char* resourceFolder;              // workFolder or programFolder
+  // The download speed limit in bytes per second, 0 for none: set by the
+  // window's menu on the user-interface thread (and kept in settings.txt),
+  // read by the engine through its host during a run.
+  std::atomic<int64_t> speedLimit{0};
 
   // The main sequence: returns the process exit code.
   int OnExecute();

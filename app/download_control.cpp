@@ -53,8 +53,8 @@ void StopDownloadManager() {
   theApp->downloadManager = nullptr;
 }
 
-void StartDownloadManager() {
+void StartDownloadManager(bool verifyEverything) {
   StopDownloadManager();
-  theApp->downloadManager = new cMgrDownloader(AppDownloadHost());
+  theApp->downloadManager = new cMgrDownloader(AppDownloadHost(), verifyEverything);
   theApp->downloadManager->Start();
 }

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/main_window_run.h"
 #include "app/message_texts.h"
+#include "app/player_settings.h"
 #include "build_config.h"
 #include "json/json.h"
 #include "platform/message_box.h"
@@ -23,6 +24,7 @@ int cApp::OnExecute() {
 
   std::snprintf(serverBaseUrl, sizeof serverBaseUrl, "%s", DOWNLOADER_SERVER_BASE_URL);
   if (!CheckVersion(uxDocument)) return 0;
+  ReadSettingsFile();
   ReadMessageBoxTexts(*this, uxDocument);
 
   const int result = RunMainWindow(uxDocument);

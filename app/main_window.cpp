@@ -47,7 +47,10 @@ cWinMain::cWinMain(cJson* ux)
       skinHeight(0),
       lastRunIncomplete(false),
       folderTextColor(0),
-      folderTextAlpha(0) {
+      folderTextAlpha(0),
+      rowOrder{&folderButton, &launchButton, &startButton, &pauseButton, &cancelButton},
+      focusButton(kStartButton),
+      uiState(UISF_HIDEFOCUS | UISF_HIDEACCEL) {
   // Every window of the program reaches the application through this one.
   for (cWindow* window : {static_cast<cWindow*>(this), static_cast<cWindow*>(&launchButton),
                           static_cast<cWindow*>(&startButton), static_cast<cWindow*>(&pauseButton),
@@ -75,12 +78,12 @@ bool cWinMain::ClientSizeMissing() { return totalSizeMissing; }
 
 int64_t cWinMain::BytesStillToCome(const char* folder) { return ::BytesStillToCome(clientFiles, folder); }
 
-void cWinMain::StartDownload() {
+void cWinMain::StartDownload(bool verifyEverything) {
   lastRunIncomplete = false;
   ShowRow(NextRow(row, RowEvent::kStart));
   progressBar.SetRate(0);
   infoPanel.StartTicking();
-  StartDownloadManager();
+  StartDownloadManager(verifyEverything);
 }
 
 void cWinMain::PauseDownload() {
@@ -189,9 +192,7 @@ void cWinMain::OnCreate() {
     return;
   }
 
-  for (cButton* button : {static_cast<cButton*>(&folderButton), static_cast<cButton*>(&launchButton),
-                          static_cast<cButton*>(&startButton), static_cast<cButton*>(&pauseButton),
-                          static_cast<cButton*>(&cancelButton)}) {
+  for (cButton* button : rowOrder) {
     button->parentHwnd = hwnd;
     button->CreateButtonWindow();
   }
@@ -275,11 +276,7 @@ void cWinMain::OnDpiChanged(int newDpi, const RECT& suggested) {
   y = suggested.top;
   SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  for (cButton* button : {static_cast<cButton*>(&folderButton), static_cast<cButton*>(&launchButton),
-                          static_cast<cButton*>(&startButton), static_cast<cButton*>(&pauseButton),
-                          static_cast<cButton*>(&cancelButton)}) {
-    button->Place();
-  }
+  for (cButton* button : rowOrder) button->Place();
   progressBar.Place();
   infoPanel.Place();
   Invalidate();  // the children follow the main window's paint
@@ -295,6 +292,8 @@ void cWinMain::Refresh() {
 void cWinMain::OnDownloadFinished() {
   KillTimer(hwnd, kFinalRefreshTimer);
   ShowRow(NextRow(row, RowEvent::kCompleted));
+  // The main window hands the focus on to Play.
+  focusButton = kLaunchButton;
   SetFocus(hwnd);
   SetActiveWindow(hwnd);
   BringWindowToTop(hwnd);
@@ -356,6 +355,7 @@ void cWinMain::LoadDownloadInfo() {
     SetAsciiText(infoPanel.totalText, "unknown");
   }
   infoPanel.Invalidate();
+  infoPanel.ShowReadableText();
 }
 
 void cWinMain::OnClose() {
@@ -367,7 +367,7 @@ void cWinMain::OnClose() {
   DestroyWindow(hwnd);
 }
 
-LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == cTaskbarButton::CreatedMessage()) {
     // There is a taskbar, and the window's button is on it.
     taskbarButton.OnCreated(hwnd);
@@ -398,6 +398,23 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SETFOCUS:
+      if (rowOrder[focusButton]->hwnd) SetFocus(rowOrder[focusButton]->hwnd);
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveFocus(wParam != 0);
+      return 0;
+    case WM_CHANGEUISTATE:
+      ChangeUiState(wParam);
+      return 0;
+    case WM_QUERYUISTATE:
+      return uiState;
+    case WM_NCRBUTTONDOWN:
+      return 0;  // the menu opens at the release
+    case WM_NCRBUTTONUP:
+    case WM_CONTEXTMENU:
+      OnContextMenu(lParam);
+      return 0;
     case kDownloadFinishedMessage:
       OnDownloadFinished();
       return 0;
@@ -409,5 +426,5 @@ LRESULT cWinMain::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd);
       return 0;
   }
-  return 0;
+  return std::nullopt;
 }

@@ -7,6 +7,18 @@
 // closing, and shows how a download ended. It is the windows' link to the
 // application (ui/application_link.h) and the engine's link to the window
 // (cMainWindowLink).
+//
+// The keyboard: the focus is always on one of the five buttons, Start when
+// the window opens and Play when a run finishes; Tab and Shift+Tab move it
+// over the enabled ones in row order (WM_NEXTDLGCTL from the focused button).
+// It keeps the window's keyboard cues (WM_CHANGEUISTATE, WM_QUERYUISTATE)
+// itself: focus marks hidden until the player uses the keyboard. Wine's
+// system keeps none while its "keyboard cues" setting is on, as it is by
+// default. The context menu (ui/context_menu.h) opens at a right click on
+// the background (a caption, so the release is caught: the system shows
+// nothing of its own), at a child's WM_CONTEXTMENU (a right click on the
+// panel or the bar, Shift+F10, the menu key), under the focused button for
+// the keys.
 
 #include <cstdint>
 #include <memory>
@@ -28,7 +40,7 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   explicit cWinMain(cJson* ux);
   ~cWinMain();
 
-  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  std::optional<LRESULT> OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // Asks `exitQuestion`; OK stops the download manager and destroys the
   // window, which ends the program with exit code 1.
   void OnClose() override;
@@ -51,7 +63,10 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   int64_t ClientSize() override;
   bool ClientSizeMissing() override;
   int64_t BytesStillToCome(const char* folder) override;
-  void StartDownload() override;
+  void StartDownload(bool verifyEverything) override;
+  bool DownloadRunning() override;
+  int64_t SpeedLimit() override;
+  void SetSpeedLimit(int64_t bytesPerSecond) override;
   void PauseDownload() override;
   void OfferRepair() override;
   void AskToClose() override;
@@ -106,6 +121,12 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   // scale, and the window the system's `suggested` place and size.
   void OnDpiChanged(int newDpi, const RECT& suggested);
   void Refresh();
+  // Tab (Shift+Tab: `backward`) on the focused button.
+  void MoveFocus(bool backward);
+  // WM_CHANGEUISTATE: the buttons are told of a change of the cues.
+  void ChangeUiState(WPARAM change);
+  // WM_CONTEXTMENU at `screenPoint`, -1 from the keyboard.
+  void OnContextMenu(LPARAM screenPoint);
   void OnDownloadFinished();
   void OnDownloadIncomplete(int missingFiles, std::unique_ptr<char[]> firstMissing);
 
@@ -118,4 +139,9 @@ class cWinMain final : public cWindow, public cMainWindowLink, public cApplicati
   bool lastRunIncomplete;
   int32_t folderTextColor;
   float folderTextAlpha;
+  // The buttons in row order, the keyboard's, and the one with the focus.
+  cButton* const rowOrder[kRowButtonCount];
+  RowButton focusButton;
+  // UISF_HIDEFOCUS and UISF_HIDEACCEL while the keyboard is not in use.
+  unsigned uiState;
 };

@@ -31,9 +31,17 @@ class cApplicationLink {
   // less what of it is there already. What a folder needs room for.
   virtual int64_t BytesStillToCome(const char* folder) = 0;
 
-  // Start with room enough: the row goes to Downloading, the bar to 0 % and
-  // the panel ticks again, then a new download manager starts.
-  virtual void StartDownload() = 0;
+  // Start (and the menu's Verify and repair) with room enough: the row goes
+  // to Downloading, the bar to 0 % and the panel ticks again, then a new
+  // download manager starts; with `verifyEverything` it reads and checks
+  // every file whatever its record of verified files says.
+  virtual void StartDownload(bool verifyEverything) = 0;
+  // Whether a run is active (the row is Downloading).
+  virtual bool DownloadRunning() = 0;
+  // The download speed limit in bytes per second, 0 for none. A new one is
+  // remembered in settings.txt, and the engine reads it during a run.
+  virtual int64_t SpeedLimit() = 0;
+  virtual void SetSpeedLimit(int64_t bytesPerSecond) = 0;
   // Pause: stops the download manager, waiting for every transfer to end
   // (the bytes on disk stay for the next Start), then the row goes to Paused.
   virtual void PauseDownload() = 0;

@@ -22,3 +22,11 @@ CommandRow NextRow(CommandRow row, RowEvent event) {
   }
   return row;
 }
+
+RowButton NextFocus(const ButtonState (&states)[kRowButtonCount], RowButton current, bool backward) {
+  const int step = backward ? kRowButtonCount - 1 : 1;
+  for (int i = (current + step) % kRowButtonCount; i != current; i = (i + step) % kRowButtonCount) {
+    if (states[i] != Disabled) return static_cast<RowButton>(i);
+  }
+  return current;
+}

@@ -21,3 +21,11 @@ struct RowStates {
 
 RowStates StatesOf(CommandRow row);
 CommandRow NextRow(CommandRow row, RowEvent event);
+
+// The buttons in the row's order, left to right: the keyboard's order.
+enum RowButton { kFolderButton, kLaunchButton, kStartButton, kPauseButton, kCancelButton, kRowButtonCount };
+
+// Where Tab (Shift+Tab: `backward`) takes the focus from `current`: the
+// next button in row order, around the ends, that is not Disabled;
+// `current` itself when no other one is enabled.
+RowButton NextFocus(const ButtonState (&states)[kRowButtonCount], RowButton current, bool backward);

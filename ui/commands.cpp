@@ -93,38 +93,39 @@ void cBtnLaunch::OnExecute() {
   application->CloseAfterLaunch();
 }
 
-void cBtnStart::OnExecute() {
+void StartIfThereIsRoom(cApplicationLink& application, HWND owner, bool verifyEverything) {
   char text[512];
-  if (application->ClientSizeMissing()) {
+  if (application.ClientSizeMissing()) {
     // Every folder would pass a check against an unknown size, and the run
     // could not count its progress either.
-    application->NotifyUser(
+    application.NotifyUser(
         "cBtnStart::OnExecute :: the client's size is unknown (file.json has no \"TotalSize\").\n"
         "Please try again later.",
         platform::kMbIconWarning);
     return;
   }
-  const char* folder = application->DownloadFolder();
+  const char* folder = application.DownloadFolder();
   int64_t freeBytes = 0;
-  // The space boxes have their own caption; the main window, the button's
-  // parent, owns them.
+  // The space boxes have their own caption; the main window owns them.
   if (!platform::GetFreeDiskSpace(folder, &freeBytes)) {
     std::snprintf(text, sizeof text,
                   "The free space of the download folder cannot be read:\n%.300s\n"
                   "Please change the download folder.",
                   folder);
-    platform::ShowMessageBox(parentHwnd, text, kSpaceCaption, platform::kMbIconInformation);
+    platform::ShowMessageBox(owner, text, kSpaceCaption, platform::kMbIconInformation);
     return;
   }
   // What is still to come must fit: the part of the client on disk already
   // needs no more room.
-  if (!EnoughSpace(freeBytes, application->BytesStillToCome(folder))) {
+  if (!EnoughSpace(freeBytes, application.BytesStillToCome(folder))) {
     FormatNoSpaceText(folder, text, sizeof text);
-    platform::ShowMessageBox(parentHwnd, text, kSpaceCaption, platform::kMbIconInformation);
+    platform::ShowMessageBox(owner, text, kSpaceCaption, platform::kMbIconInformation);
     return;
   }
-  application->StartDownload();
+  application.StartDownload(verifyEverything);
 }
+
+void cBtnStart::OnExecute() { StartIfThereIsRoom(*application, parentHwnd, false); }
 
 void cBtnPause::OnExecute() {
   SetState(Disabled);

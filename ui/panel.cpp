@@ -1,5 +1,7 @@
 #include "ui/panel.h"
 
+#include <oleacc.h>
+
 #include <cwchar>
 
 #include "ui/application_link.h"
@@ -63,6 +65,7 @@ bool cWinDownloadInfo::CreatePanel(cJson& ux, cProgressBar* bar) {
     UpdateWindow(hwnd);
   }
   if (hwnd) ShowWindow(hwnd, SW_SHOW);
+  ShowReadableText();
   progressBar = bar;
   StartTicking();
   return true;
@@ -100,6 +103,7 @@ void cWinDownloadInfo::ShowValue(int item, const WideChar* text) {
   wcsncpy(shown, text, kFigureTextCapacity - 1);
   shown[kFigureTextCapacity - 1] = 0;
   Invalidate(placedValues[item].Place(shown, textFormat.Get(), valueRects[item]));
+  ShowReadableText();
 }
 
 void cWinDownloadInfo::OnTick() {
@@ -175,22 +179,29 @@ void cWinDownloadInfo::Draw(ID2D1RenderTarget* target, const RectF& part) {
   target->PopAxisAlignedClip();
 }
 
-LRESULT cWinDownloadInfo::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
+std::optional<LRESULT> cWinDownloadInfo::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      PrepareDeviceResources();
-      return 0;
     case WM_DESTROY:
       KillTimer(hwnd, kTimerId);
       return 0;
-    case WM_PAINT:
-      Paint();
-      return 0;
-    case WM_NCHITTEST:
-      return DragParentOnHitTest(lParam);  // pressing on the panel drags the main window
     case WM_TIMER:
       OnTick();
       return 0;
   }
-  return 0;
+  return OnDraggingChildMessage(message, lParam);
+}
+
+long cWinDownloadInfo::AccessibleRole() const { return ROLE_SYSTEM_STATICTEXT; }
+
+void cWinDownloadInfo::ShowReadableText() {
+  if (!hwnd) return;
+  // Four labels of 16 and values of kFigureTextCapacity, with separators.
+  WideChar text[kPanelItemCount * (16 + kFigureTextCapacity + 3)] = L"";
+  for (int i = 0; i < kPanelItemCount; ++i) {
+    if (i > 0) wcscat(text, L", ");
+    wcscat(text, labelTexts[i]);
+    wcscat(text, L" ");
+    wcscat(text, ValueText(i));
+  }
+  SetWindowTextW(hwnd, text);
 }

@@ -5,7 +5,7 @@
 // download's counters through the application link, feeds speed and
 // percentage to the progress bar and repaints the values that changed. Its
 // first tick, before any download, loads the download information. Pressing
-// on it drags the main window.
+// on it drags the main window; its window text is its figures.
 
 #include "ui/figures.h"
 #include "ui/placed_text.h"
@@ -24,7 +24,7 @@ class cWinDownloadInfo : public cPanel {
  public:
   cWinDownloadInfo();
 
-  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  std::optional<LRESULT> OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // Reads the panel's skin, creates its window in `parentHwnd` (the main
   // window), feeding `bar`, and starts its timer. False, with no window and
@@ -40,6 +40,10 @@ class cWinDownloadInfo : public cPanel {
   // (Re)starts the 333 ms timer; a completed download stops it, and a Start
   // after one (when Launch found the game changed) needs it again.
   void StartTicking();
+  // The window's text becomes the labels and values as shown ("Remained :
+  // 00:01:02, Elapsed : ..."), what a screen reader reads: at every change
+  // of a value, and when one is written from outside (the total).
+  void ShowReadableText();
 
   ComPtr<IDWriteTextFormat> textFormat;
   RectF labelRects[kPanelItemCount];
@@ -64,6 +68,8 @@ class cWinDownloadInfo : public cPanel {
   // what reaches that part, and clipped to it, each pixel as a whole paint
   // would draw it (backdrop, labels, values).
   void Draw(ID2D1RenderTarget* target, const RectF& part) override;
+  // Read as static text, its figures as its name.
+  long AccessibleRole() const override;
 
  private:
   // Made on the panel's render target.

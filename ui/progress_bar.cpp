@@ -1,6 +1,9 @@
 #include "ui/progress_bar.h"
 
+#include <oleacc.h>
+
 #include <cstring>
+#include <cwchar>
 #include <initializer_list>
 
 #include "ui/application_link.h"
@@ -60,6 +63,7 @@ void cProgressBar::CreateBarWindow() {
   }
   fillRect = {1, 1, static_cast<float>(fillWidth + 1), static_cast<float>(barHeight - 1)};
   if (hwnd) ShowWindow(hwnd, SW_SHOW);
+  ShowReadableText();
 }
 
 void cProgressBar::Place() {
@@ -80,6 +84,7 @@ void cProgressBar::SetRate(int newRate) {
   fillWidth = FillWidth(barWidth, newRate);
   fillRect.right = static_cast<float>(fillWidth) + 1.0f;
   Invalidate(FillChange(oldFillWidth, fillWidth, barHeight));
+  ShowReadableText();
 }
 
 void cProgressBar::SetSpeed(float newSpeed) {
@@ -89,6 +94,7 @@ void cProgressBar::SetSpeed(float newSpeed) {
     FormatSpeedText(newSpeed, speedText);
     Invalidate(placedSpeed.Place(speedText, speedTextFormat.Get(), speedRect));
   }
+  ShowReadableText();
 }
 
 void cProgressBar::ShowFigures(const TransferFigures& figures) {
@@ -118,17 +124,22 @@ void cProgressBar::Draw(ID2D1RenderTarget* target, const RectF& part) {
   target->PopAxisAlignedClip();
 }
 
-LRESULT cProgressBar::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      PrepareDeviceResources();
-      Place();
-      return 0;
-    case WM_PAINT:
-      Paint();
-      return 0;
-    case WM_NCHITTEST:
-      return DragParentOnHitTest(lParam);  // pressing on the bar drags the main window
-  }
-  return 0;
+std::optional<LRESULT> cProgressBar::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_CREATE) Place();
+  return OnDraggingChildMessage(message, lParam);
+}
+
+long cProgressBar::AccessibleRole() const { return ROLE_SYSTEM_STATICTEXT; }
+
+void cProgressBar::ShowReadableText() {
+  if (!hwnd) return;
+  WideChar rateFigure[kRateTextCapacity];
+  WideChar speedFigure[kFigureTextCapacity];
+  FormatRateText(rate, rateFigure);
+  FormatSpeedText(speed, speedFigure);
+  WideChar text[kRateTextCapacity + 2 + kFigureTextCapacity];
+  wcscpy(text, rateFigure);
+  wcscat(text, L", ");
+  wcscat(text, speedFigure);
+  SetWindowTextW(hwnd, text);
 }

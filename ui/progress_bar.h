@@ -3,7 +3,8 @@
 // the left in proportion to a rate in hundredths of a percent, with (if the
 // skin asks for it) the percentage in the middle and the speed at the right.
 // It keeps no timer and reads no counters: SetRate and SetSpeed push values
-// in, and it repaints only when a value changes.
+// in, and it repaints only when a value changes. Its window text is its
+// figures.
 
 #include "ui/figures.h"
 #include "ui/placed_text.h"
@@ -15,7 +16,7 @@ class cProgressBar : public cWindow {
  public:
   cProgressBar();
 
-  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  std::optional<LRESULT> OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // Reads "progressbar" / "total" and "font" / "progressbar"; false at the
   // first missing member.
@@ -58,9 +59,14 @@ class cProgressBar : public cWindow {
   // A change invalidates only its part (the fill's moved edge, a text): the
   // paint is clipped to it and draws there what a whole paint would.
   void Draw(ID2D1RenderTarget* target, const RectF& part) override;
+  // Read as static text: its percentage and speed, drawn or not.
+  long AccessibleRole() const override;
 
  private:
-  // Made on the bar's render target.
+  // The window's text becomes the percentage and the speed ("12.34%,
+  // 0.750 MiB/Sec"), at every change of either.
+  void ShowReadableText();
+
   struct DeviceResources {
     ComPtr<ID2D1SolidColorBrush> fgBrush;
     ComPtr<ID2D1SolidColorBrush> textBrush;

@@ -4,6 +4,7 @@
 
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
+#include "ui/accessible.h"
 #include "ui/application_link.h"
 #include "ui/areas.h"
 #include "ui/scale.h"
@@ -44,10 +45,11 @@ cWindow::~cWindow() {
 
 void cWindow::OnClose() {}
 
-HWND cWindow::CreateSystemWindow(DWORD style, int left, int top, int windowWidth, int windowHeight) {
+HWND cWindow::CreateSystemWindow(DWORD style, int left, int top, int windowWidth, int windowHeight,
+                                 const char* text) {
   cWindowSession* session = cWindowSession::Current();
   if (!session) return nullptr;
-  return CreateWindowExA(0, kClassName, "no-name", style, left, top, windowWidth, windowHeight, parentHwnd, nullptr,
+  return CreateWindowExA(0, kClassName, text, style, left, top, windowWidth, windowHeight, parentHwnd, nullptr,
                          session->Instance(), this);
 }
 
@@ -174,9 +176,19 @@ ComPtr<ID2D1SolidColorBrush> cWindow::MakeBrush(int32_t rgb, float alpha) {
   return brush;
 }
 
-LRESULT cWindow::DragParentOnHitTest(LPARAM screenPoint) {
-  if (GetAsyncKeyState(VK_LBUTTON) < 0) SendMessageA(parentHwnd, WM_NCLBUTTONDOWN, HTCAPTION, screenPoint);
-  return HTCLIENT;
+std::optional<LRESULT> cWindow::OnDraggingChildMessage(UINT message, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      PrepareDeviceResources();
+      return 0;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_NCHITTEST:
+      if (GetAsyncKeyState(VK_LBUTTON) < 0) SendMessageA(parentHwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+      return HTCLIENT;
+  }
+  return std::nullopt;
 }
 
 void cWindow::PrepareDeviceResources() {
@@ -222,8 +234,7 @@ LRESULT CALLBACK cWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
   }
   cWindow* self = reinterpret_cast<cWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self) {
-    const LRESULT handled = self->OnMessage(window, message, wParam, lParam);
-    if (handled) return handled;
+    if (const std::optional<LRESULT> result = self->OnMessage(window, message, wParam, lParam)) return *result;
   }
   switch (message) {
     case WM_CLOSE:
@@ -239,6 +250,13 @@ LRESULT CALLBACK cWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE && self) self->OnClose();
       break;
+    case WM_GETOBJECT:
+      if (self && self->AccessibleRole() && static_cast<LONG>(lParam) == OBJID_CLIENT) {
+        return AnswerGetObject(window, wParam, self->AccessibleRole());
+      }
+      break;
+    case kAccessibleStateMessage:
+      return self ? self->AccessibleState() : 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

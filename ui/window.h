@@ -35,6 +35,8 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <optional>
+
 #include "platform/wide_text.h"
 #include "ui/skin.h"
 #include "ui/window_session.h"
@@ -53,17 +55,18 @@ class cWindow {
   cWindow(const cWindow&) = delete;
   cWindow& operator=(const cWindow&) = delete;
 
-  // The object's message handler. A non-zero result goes back to the system
-  // as it is; zero lets the base handling and DefWindowProcA follow.
-  virtual LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // The object's message handler: the result of a message it handled,
+  // which goes back to the system as it is, or nothing, and the base
+  // handling and DefWindowProcA follow.
+  virtual std::optional<LRESULT> OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   // WM_CLOSE and the Escape key. Nothing here; the main window asks.
   virtual void OnClose();
 
-  // Creates this object's system window (class "base-window-class", name
-  // "no-name") with `style` at (x, y) in `parentHwnd`. The object is bound
-  // while the system creates it, so OnMessage has seen WM_CREATE when this
+  // Creates this object's system window (class "base-window-class") named
+  // `text` with `style` at (x, y) in `parentHwnd`. The object is bound while
+  // the system creates it, so OnMessage has seen WM_CREATE when this
   // returns. Null on failure, and outside a window session.
-  HWND CreateSystemWindow(DWORD style, int left, int top, int width, int height);
+  HWND CreateSystemWindow(DWORD style, int left, int top, int width, int height, const char* text = "no-name");
 
   // The render target, made on first use. Null when Direct2D refuses.
   ID2D1DCRenderTarget* GetRenderTarget();
@@ -124,11 +127,19 @@ class cWindow {
   cApplicationLink* application;
 
  protected:
-  // The hit test of a child that the player drags the main window by: the
-  // parent is told its caption was pressed, so the system moves it. Only
-  // while the left button is down: under Wine a mere hover would otherwise
-  // start the move loop, and the window would follow the pointer.
-  LRESULT DragParentOnHitTest(LPARAM screenPoint);
+  // The messages of a child that draws itself over the main window and
+  // drags it (the progress bar, the panel), answered alike: WM_CREATE makes
+  // the device resources, WM_PAINT paints, and the hit test tells the parent
+  // its caption was pressed, so the system moves it. Only while the left
+  // button is down: under Wine a mere hover would otherwise start the move
+  // loop, and the window would follow the pointer. Nothing for the rest.
+  std::optional<LRESULT> OnDraggingChildMessage(UINT message, LPARAM lParam);
+
+  // What a screen reader is told of this window (ui/accessible.h): its role
+  // (ROLE_SYSTEM_*), 0 leaving the window to the system's own object, and
+  // the state bits (STATE_SYSTEM_*) only the window knows.
+  virtual long AccessibleRole() const { return 0; }
+  virtual long AccessibleState() const { return 0; }
 
   // Makes the device resources unless they are all made already: at
   // creation, at each paint until they are, and again after a lost device.

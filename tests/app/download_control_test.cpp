@@ -86,23 +86,29 @@ TEST_F(DownloadControlTest, ALaunchTargetTooLongForTheFieldKeepsThePreviousOne) 
   EXPECT_STREQ(theApp->executableSha256, "cd34");
 }
 
-// Start and Pause as the buttons use them, on a client with no files: the run
-// reads the resource folder's manifest and tells the registered window.
+// Start and Pause as the buttons use them, and the menu's Verify and repair,
+// on a client with no files: the run reads the resource folder's manifest,
+// tells the registered window, and is told whether to verify everything.
 TEST_F(DownloadControlTest, ARunStartedForTheApplicationReadsItsManifestAndTellsItsWindow) {
   ASSERT_TRUE(WriteWholeFile(NativePath(PathIn("work\\file.json")).string(),
                              "{ \"Version\" : 1, \"TotalCount\" : 0, \"TotalSize\" : 0, \"URL\" : "
                              "\"http://127.0.0.1/\", \"FileList\" : [] }"));
   ASSERT_TRUE(SignWithDevKey(NativePath(PathIn("work\\file.json")).string()));
-  cEndRecorder window;
-  SetMainWindowLink(&window);
-  StartDownloadManager();
-  ASSERT_NE(theApp->downloadManager, nullptr);
-  for (int waited = 0; theApp->downloadManager->running && waited < 30000; waited += 5) platform::SleepMs(5);
-  EXPECT_EQ(theApp->downloadManager->completed, 1);
-  EXPECT_EQ(window.finalFigures, 1);
-  EXPECT_EQ(window.finished, 1);
-  StopDownloadManager();
-  EXPECT_EQ(theApp->downloadManager, nullptr);
+  for (const bool verifyEverything : {false, true}) {
+    SCOPED_TRACE(verifyEverything ? "verify and repair" : "start");
+    cEndRecorder window;
+    SetMainWindowLink(&window);
+    StartDownloadManager(verifyEverything);
+    ASSERT_NE(theApp->downloadManager, nullptr);
+    EXPECT_EQ(theApp->downloadManager->VerifiesEverything(), verifyEverything);
+    for (int waited = 0; theApp->downloadManager->running && waited < 30000; waited += 5) platform::SleepMs(5);
+    EXPECT_EQ(theApp->downloadManager->completed, 1);
+    EXPECT_EQ(window.finalFigures, 1);
+    EXPECT_EQ(window.finished, 1);
+    StopDownloadManager();
+    SetMainWindowLink(nullptr);
+    EXPECT_EQ(theApp->downloadManager, nullptr);
+  }
   EXPECT_TRUE(Boxes().empty());
 }
 

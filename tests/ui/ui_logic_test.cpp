@@ -1,5 +1,5 @@
 // What the windows compute without a window: the button's state machine, the
-// command row, the figures and their texts, the parts a change repaints, and
+// command row and its focus order, the figures and their texts, the parts a change repaints, and
 // the shipped skin's geometry.
 
 #include <gtest/gtest.h>
@@ -109,6 +109,40 @@ TEST(CommandRow, StatesAndTransitions) {
     for (ButtonState b : {s.launch, s.start, s.pause, s.cancel, s.folder}) got += b == Normal ? 'E' : 'D';
     EXPECT_EQ(got, c.states);
   }
+}
+
+// Tab and Shift+Tab over the row's real situations (Pause disabled by its
+// own press included), folder launch start pause cancel: E enabled, D
+// disabled.
+TEST(CommandRow, FocusMovesOverTheEnabledButtonsInRowOrder) {
+  struct Case {
+    const char* states;
+    RowButton from;
+    bool backward;
+    RowButton to;
+  } cases[] = {
+      {"EDEDE", kStartButton, false, kCancelButton},    // Ready: Pause and Play skipped
+      {"EDEDE", kCancelButton, false, kFolderButton},   // around the end
+      {"EDEDE", kFolderButton, true, kCancelButton},    // around the start
+      {"EDEDE", kStartButton, true, kFolderButton},
+      {"DDDEE", kStartButton, false, kPauseButton},     // Downloading: from a Start just pressed
+      {"DDDEE", kPauseButton, true, kCancelButton},
+      {"DEDDE", kLaunchButton, false, kCancelButton},   // Finished
+      {"DEDDE", kCancelButton, false, kLaunchButton},
+      {"EDEDE", kPauseButton, true, kStartButton},      // Paused, from the Pause just pressed
+      {"DDDDE", kCancelButton, false, kCancelButton},   // nothing else to go to
+      {"DDDDE", kStartButton, true, kCancelButton},
+  };
+  for (const Case& c : cases) {
+    ButtonState states[kRowButtonCount];
+    for (int i = 0; i < kRowButtonCount; ++i) states[i] = c.states[i] == 'E' ? Normal : Disabled;
+    EXPECT_EQ(NextFocus(states, c.from, c.backward), c.to)
+        << c.states << " from " << c.from << (c.backward ? " backward" : " forward");
+  }
+  // Over and Down are enabled too.
+  const ButtonState pointed[kRowButtonCount] = {Over, Disabled, Down, Disabled, Normal};
+  EXPECT_EQ(NextFocus(pointed, kCancelButton, false), kFolderButton);
+  EXPECT_EQ(NextFocus(pointed, kCancelButton, true), kStartButton);
 }
 
 TEST(TaskbarProgress, EachRowAndEnding) {

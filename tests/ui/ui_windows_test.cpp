@@ -1,8 +1,8 @@
 // Windows only, under Wine: the window base's handling of a failed paint;
 // the panel's and the bar's repaints of only what changed, which must leave
-// the pixels a whole repaint gives; and what the folder dialog's callback
-// sends for each kind of selection, seen through a window of the test's own
-// that records the dialog messages.
+// the pixels a whole repaint gives, and the texts a screen reader reads; and
+// what the folder dialog's callback sends for each kind of selection, seen
+// through a window of the test's own that records the dialog messages.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -58,7 +58,7 @@ class MainWindowTest : public AppTest {
 
 class cBareWindow : public cWindow {
  public:
-  LRESULT OnMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+  std::optional<LRESULT> OnMessage(HWND, UINT, WPARAM, LPARAM) override { return std::nullopt; }
   int dropped = 0;
 
  protected:
@@ -202,6 +202,23 @@ TEST_F(RepaintTest, PartialRepaintsLeaveThePixelsOfAWholeRepaint) {
     }
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+// What a screen reader reads of the panel and the bar (window_test asks for
+// the first figures): their figures as they show them, changed with them.
+TEST_F(RepaintTest, TheWindowTextsFollowTheFigures) {
+  auto text = [](const cWindow& window) {
+    wchar_t buffer[256] = L"";
+    GetWindowTextW(window.hwnd, buffer, 256);
+    return std::wstring(buffer);
+  };
+  main->infoPanel.ShowValue(kElapsedItem, L"00:01:02");
+  main->infoPanel.ShowValue(kReceivedItem, L"1.5 MBytes");
+  main->progressBar.SetRate(1234);
+  main->progressBar.SetSpeed(0.75f);
+  EXPECT_EQ(text(main->infoPanel),
+            L"Remained : 00:00:00, Elapsed : 00:01:02, Transfered : 1.5 MBytes, Total Size : 000.0 MBytes");
+  EXPECT_EQ(text(main->progressBar), L"12.34%, 0.750 MiB/Sec");
 }
 
 // The window opens on the command row's first row, and a lost device costs

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A player's first run, end to end under Wine, against nginx serving a
-# published client slowly enough to watch: the manifest arrives, Start, Pause
-# in the middle of the files, Start again (resumed with byte ranges, the bar
-# back to 0 and climbing), Finished with Launch on screen, a byte-identical
-# client, and Launch starting the game from the download folder. Names of
+# published client slowly enough to watch: the manifest arrives, Start with
+# Enter, Pause with Tab and Enter in the middle of the files, Start again with
+# the mouse (resumed with byte ranges, the bar back to 0 and climbing),
+# Finished with Launch on screen and the focus on it, a byte-identical client,
+# the menu's Verify and repair (grey during a run) fetching a changed game
+# again, and Launch starting the game from the download folder. Names of
 # every kind on the way: the client's (spaces, accents, CJK, characters a URL
 # encodes), the download folder's and the %TEMP% that holds the work folder.
 #
@@ -41,16 +43,24 @@ printf '201904221642\n%s' "$download_windows" >"$work/version.txt"
 watch_folder "$work" '%f' "$artifacts/work-folder-events"
 
 echo "-- first run: the manifest lands in the work folder as file.json"
-open_program main "$launcher/downloader.exe"
+open_program main "$launcher/downloader.exe" menus
 [[ -s $work/file.json ]] || fail "no file.json in the work folder"
 cmp -s "$work/file.json" "$root/Live/fullclient/json/file.json" || fail "file.json is not the server's manifest"
 expect_picture ready
 [[ -d $download ]] || fail "the download folder was not made under its own letters"
 
-echo "-- Start, then Pause in the middle of the files"
-click start
+echo "-- Enter on the opened window starts; the menu's Verify and repair is grey during the run; Tab, Enter pauses"
+xdotool key Return
 wait_until 30 "no 3 MB arrived" holds_bytes "$download" 3000000
-click pause
+open_menu main shift+F10
+[[ $(menu_item_state main "Verify and repair files" "$menu_from") == grey ]] ||
+  fail "Verify and repair is not grey during a run"
+xdotool key Escape
+# Pause, the next enabled button after the Start just pressed.
+xdotool key Tab
+wait_until 5 "Tab did not take the focus to Pause" button_shows pause O
+xdotool key Return
+# Pause disabled, with the focus on it.
 expect_picture paused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill any
 paused_fill=$(bar_fill "$artifacts/paused.png")
 ((paused_fill > 0)) || fail "the bar is empty after part of the client arrived"
@@ -71,9 +81,10 @@ awk -v paused="$paused_fill" '
   END { exit phase == 2 ? 0 : 1 }' "$artifacts/bar-after-start" ||
   fail "the bar did not go from $paused_fill to 0 and past $paused_fill: $(awk '{print $2}' "$artifacts/bar-after-start" | uniq | head -n 20 | tr '\n' ' ')"
 
-echo "-- Finished: a byte-identical client, Launch enabled; each partial file was resumed (its name encoded)"
+echo "-- Finished: a byte-identical client, Launch enabled and focused; each partial file was resumed (its name encoded)"
 wait_until 60 "the download did not finish" holds_bytes "$download" "$total"
-expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
+# Play shows its focus: the keyboard has been used.
+expect_picture finished --buttons launch=O,start=X,pause=X,cancel=N,folder=X --fill 584
 expect_resumed "$partial" "$requests_before"
 same_client "$download" "$root"
 grep -q -x 'fileT.json' "$artifacts/work-folder-events" && fail "a fileT.json was made on a first run"
@@ -85,7 +96,7 @@ grep -q -F '/Live/fullclient/data/%E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27
   fail "音声/南 #%+&'[]{.pak was not asked for as %E9%9F%B3%E5%A3%B0/%E5%8D%97%20%23%25%2B%26%27%5B%5D%7B.pak"
 [[ $(tr -d '\r' <"$work/version.txt" | tail -n 1) == "$download_windows" ]] || fail "version.txt: $(cat "$work/version.txt")"
 
-echo "-- the game changed on disk since the download: Launch refuses, starts nothing; Start repairs it"
+echo "-- the game changed on disk since the download: Launch refuses, starts nothing; Verify and repair repairs it"
 cp "$download/bin/game.exe" "$artifacts/game.exe"
 printf 'X' | dd of="$download/bin/game.exe" bs=1 seek=100 conv=notrunc status=none
 click launch
@@ -93,9 +104,11 @@ expect_box "tarvik-downloader..." \
   $'cBtnLaunch::OnExecute :: bin/game.exe does not match its manifest; the game was not started.\nPress Start to repair it.' ok
 holds_for 1 "a changed game was started" test ! -e "$download/bin/launched.txt"
 expect_picture launch-refused --buttons launch=X,start=N,pause=X,cancel=N,folder=N --fill 584
-click start
+open_menu main shift+F10
+[[ $(menu_item_state main "Verify and repair files" "$menu_from") == - ]] || fail "Verify and repair is not enabled after a run"
+xdotool key Down Down Return
 wait_until 30 "the changed game was not fetched again" cmp -s "$download/bin/game.exe" "$artifacts/game.exe"
-expect_picture finished-again --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
+expect_picture finished-again --buttons launch=O,start=X,pause=X,cancel=N,folder=X --fill 584
 
 echo "-- Launch starts bin\\game.exe of the download folder, there, and the downloader ends"
 click launch

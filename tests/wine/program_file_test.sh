@@ -11,7 +11,9 @@ objdump=$2
 kind=$(file -b "$program")
 [[ $kind == "PE32 executable (GUI) Intel 80386"* ]] || fail "$kind"
 
-system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|shell32|shlwapi|wininet|advapi32|comctl32|comdlg32|msvcrt|d2d1|dwrite|windowscodecs|uuid|ws2_32|bcrypt)\.dll$'
+# oleacc: Active Accessibility, in every Windows since 2000 (the screen
+# readers' objects of the buttons).
+system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|oleacc|shell32|shlwapi|wininet|advapi32|comctl32|comdlg32|msvcrt|d2d1|dwrite|windowscodecs|uuid|ws2_32|bcrypt)\.dll$'
 imports=$("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
 [[ -n $imports ]] || fail "no imports found"
 while read -r dll; do

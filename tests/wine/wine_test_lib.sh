@@ -132,15 +132,17 @@ watch_folder() {
 
 declare -A program_pid program_code_file program_trace program_exe
 
-# start_program NAME EXE [traced]: starts EXE in the background through the
-# probe, which records its full exit code. "traced" records the message
-# boxes it shows (Wine's msgbox trace channel) in its own file.
+# start_program NAME EXE [traced|menus]: starts EXE in the background through
+# the probe, which records its full exit code. "traced" records the message
+# boxes it shows (Wine's msgbox trace channel) in its own file, "menus" the
+# menu items it draws (the menu channel: text, check and grey state).
 start_program() {
   local name=$1 exe=$2 traced=${3:-}
   program_code_file[$name]=$(mktemp)
   program_trace[$name]=$(mktemp)
   local channels=-all
   [[ $traced == traced ]] && channels=-all,+msgbox
+  [[ $traced == menus ]] && channels=-all,+menu
   WINEDEBUG=$channels wine "$WINE_RUN_PROBE" run "$(windows_path "${program_code_file[$name]}")" \
     "$(windows_path "$exe")" 2>"${program_trace[$name]}" &
   program_pid[$name]=$!
@@ -505,14 +507,14 @@ shows_client_size() {
 # panel shows the client's size (before a Start).
 wait_client_size() { wait_until 20 "the panel does not show the client's size" shows_client_size; }
 
-# open_program NAME EXE: starts EXE as NAME, the pointer parked away from its
-# window; returns once the window shows the client's size, which it has asked
-# the server for.
+# open_program NAME EXE [traced|menus]: starts EXE as NAME (start_program),
+# the pointer parked away from its window; returns once the window shows the
+# client's size, which it has asked the server for.
 open_program() {
   local requests
   requests=$(manifest_requests)
   xdotool mousemove 5 5
-  start_program "$1" "$2"
+  start_program "$1" "$2" "${3:-}"
   wait_main_window
   wait_manifest_request "$requests"
   wait_client_size
@@ -553,6 +555,40 @@ click() {
   point_at "$1"
   xdotool click 1
   move_pointer 300 150
+}
+
+# ---- the context menu, seen through the menu trace (start_program ... menus) ----
+# Wine keeps a menu in its own process (another process's GetMenuState fails),
+# so its items are read from the trace of their drawing:
+#   draw_menu_item { ID=0x68, fType=radio, State=check, Text=L"1 MB/s"  }
+
+# trace_lines NAME: how many lines the program's trace has so far.
+trace_lines() { wc -l <"${program_trace[$1]}"; }
+
+# menu_item_state NAME TEXT AFTER: the state flags ("check", "grey", "hi")
+# the item TEXT was last drawn with after line AFTER of the trace, "-" for
+# none; nothing when it was not drawn.
+menu_item_state() {
+  tail -n +"$(($3 + 1))" "${program_trace[$1]}" | grep -a -F "draw_menu_item {" | grep -a -F "Text=L\"$2\"" |
+    tail -n 1 | sed -n 's/.*State=\([^,]*\),.*/\1/p; t; s/.*/-/p'
+}
+menu_item_drawn() { [[ -n $(menu_item_state "$@") ]]; }
+
+# open_menu NAME KEYS...: the program's context menu opened with xdotool's
+# KEYS (or "right-click X Y" on the main window), within 10 s; sets
+# menu_from to the trace line its drawing starts after.
+open_menu() {
+  local name=$1
+  shift
+  menu_from=$(trace_lines "$name")
+  if [[ $1 == right-click ]]; then
+    # Wine takes a press where it last saw the pointer: a motion first.
+    move_pointer "$2" "$3"
+    xdotool mousemove_relative 1 1 click 3
+  else
+    xdotool key "$@"
+  fi
+  wait_until 10 "the menu did not open with $*" menu_item_drawn "$name" "Limit download speed" "$menu_from"
 }
 
 # bar_fill SHOT: the progress bar's filled width in pixels in a screenshot.

@@ -14,10 +14,17 @@
  *   winprobe no-msgbox CAPTION MILLISECONDS
  *       Exit 0 when no message box with that caption appears in that time, 4
  *       when one does (its text is printed).
- *   winprobe key-to-child TITLE INDEX VK
- *       Posts a key press (WM_KEYDOWN of virtual key VK) to the INDEX-th child
- *       window (0 = first, in the system's order) of the top-level window
- *       titled TITLE: what that child gets when it has the keyboard focus.
+ *   winprobe close TITLE
+ *       Asks the top-level window titled TITLE to close (WM_CLOSE). Exit 3
+ *       without that window.
+ *   winprobe accessible TITLE
+ *       What a screen reader learns of each child window of the top-level
+ *       window titled TITLE, in the system's order, one line each:
+ *       "text=T|name=N|role=R|state=S", T the window text, and N, R and S
+ *       as its accessible object answers them (AccessibleObjectFromWindow,
+ *       which sends WM_GETOBJECT), R and S in the system's words (GetRoleText,
+ *       GetStateText of each state bit, joined by ','). Exit 3 without that
+ *       window, 5 when an object cannot be had.
  *   winprobe folder-dialog CAPTION
  *       Waits for the folder dialog captioned CAPTION and prints what it
  *       shows: the selected item's labels from the tree's root down, one
@@ -33,8 +40,10 @@
  * It only reads what any program may read of another's windows: the product
  * has no behaviour of its own for the tests.
  */
+#define COBJMACROS
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -123,17 +132,64 @@ static int NoMessageBoxCommand(int argc, char** argv) {
   return 4;
 }
 
-static int KeyToChild(int argc, char** argv) {
-  HWND top, child;
-  int index;
-  if (argc < 5) return 2;
+static int Close(int argc, char** argv) {
+  HWND top;
+  if (argc < 3) return 2;
   top = FindWindowA(NULL, argv[2]);
   if (!top) return 3;
-  child = GetWindow(top, GW_CHILD);
-  for (index = atoi(argv[3]); child && index > 0; --index) child = GetWindow(child, GW_HWNDNEXT);
-  if (!child) return 3;
-  PostMessageA(child, WM_KEYDOWN, (WPARAM)strtoul(argv[4], NULL, 10), 1);
+  PostMessageA(top, WM_CLOSE, 0, 0);
   return 0;
+}
+
+/* One child's line; its name as UTF-8. */
+static int PrintAccessible(HWND child) {
+  IAccessible* object = NULL;
+  VARIANT self, role, state;
+  BSTR name = NULL;
+  char text[256] = "", nameText[256] = "", roleText[64] = "";
+  GetWindowTextA(child, text, sizeof text);
+  if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, &IID_IAccessible, (void**)&object))) return 5;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VariantInit(&role);
+  VariantInit(&state);
+  if (SUCCEEDED(IAccessible_get_accName(object, self, &name)) && name) {
+    WideCharToMultiByte(CP_UTF8, 0, name, -1, nameText, sizeof nameText, NULL, NULL);
+    SysFreeString(name);
+  }
+  if (SUCCEEDED(IAccessible_get_accRole(object, self, &role)) && role.vt == VT_I4) {
+    GetRoleTextA((DWORD)role.lVal, roleText, sizeof roleText);
+  }
+  printf("text=%s|name=%s|role=%s|state=", text, nameText, roleText);
+  if (SUCCEEDED(IAccessible_get_accState(object, self, &state)) && state.vt == VT_I4) {
+    const char* separator = "";
+    for (int bit = 0; bit < 32; ++bit) {
+      char stateText[64] = "";
+      if (!(state.lVal & (1L << bit))) continue;
+      GetStateTextA(1UL << bit, stateText, sizeof stateText);
+      printf("%s%s", separator, stateText);
+      separator = ",";
+    }
+  }
+  printf("\n");
+  IAccessible_Release(object);
+  return 0;
+}
+
+static int Accessible(int argc, char** argv) {
+  HWND top, child;
+  int result = 0;
+  if (argc < 3) return 2;
+  top = FindWindowA(NULL, argv[2]);
+  if (!top) return 3;
+  CoInitialize(NULL);
+  for (child = GetWindow(top, GW_CHILD); child && result == 0; child = GetWindow(child, GW_HWNDNEXT)) {
+    result = PrintAccessible(child);
+  }
+  fflush(stdout);
+  CoUninitialize();
+  return result;
 }
 
 #define BFFM_SETSELECTIONA_MESSAGE (WM_USER + 102)
@@ -234,7 +290,8 @@ int main(int argc, char** argv) {
   if (argc >= 2 && strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "msgbox") == 0) return MessageBoxCommand(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "no-msgbox") == 0) return NoMessageBoxCommand(argc, argv);
-  if (argc >= 2 && strcmp(argv[1], "key-to-child") == 0) return KeyToChild(argc, argv);
+  if (argc >= 2 && strcmp(argv[1], "accessible") == 0) return Accessible(argc, argv);
+  if (argc >= 2 && strcmp(argv[1], "close") == 0) return Close(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "choose-folder") == 0) return ChooseFolder(argc, argv);
   if (argc >= 2 && strcmp(argv[1], "folder-dialog") == 0) return FolderDialog(argc, argv);
   if (argc >= 3 && strcmp(argv[1], "exit") == 0) ExitProcess((UINT)strtol(argv[2], NULL, 10));
@@ -243,7 +300,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   fprintf(stderr, "usage: winprobe run EXIT-FILE PROGRAM [ARGS...] | msgbox CAPTION TIMEOUT-MS ok|cancel|none"
-                  " | no-msgbox CAPTION MILLISECONDS | key-to-child TITLE INDEX VK | choose-folder CAPTION PATH"
+                  " | no-msgbox CAPTION MILLISECONDS | accessible TITLE | close TITLE"
+                  " | choose-folder CAPTION PATH"
                   " | folder-dialog CAPTION"
                   " | exit CODE | sleep MILLISECONDS\n");
   return 2;
