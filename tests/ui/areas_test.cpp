@@ -2,22 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
+#include "tests/ui/ui_values.h"
 #include "ui/areas.h"
-
-namespace {
-
-std::string Text(const RectF& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
-}
-
-bool Same(const RectF& a, const RectF& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-}  // namespace
 
 // A wrong edge here leaves stale pixels or repaints too much.
 TEST(Areas, RepaintedParts) {
@@ -32,7 +18,7 @@ TEST(Areas, RepaintedParts) {
                   {{2, 2, 3, 3}, unit, true},
                   {unit, {5, 0, 5, 10}, false},      // no width
                   {empty, empty, false}};
-  for (const OverlapCase& c : overlaps) EXPECT_EQ(Overlaps(c.a, c.b), c.overlaps) << Text(c.a) << " " << Text(c.b);
+  for (const OverlapCase& c : overlaps) EXPECT_EQ(Overlaps(c.a, c.b), c.overlaps) << c.a << " " << c.b;
 
   struct Computed {
     const char* what;
@@ -45,7 +31,7 @@ TEST(Areas, RepaintedParts) {
       {"whole pixels", WholePixels({0.5f, 1.2f, 3, 4.7f}), {0, 1, 3, 5}},
       {"whole pixels left of 0", WholePixels({-0.5f, -3, -0.2f, 0}), {-1, -3, 0, 0}},
   };
-  for (const Computed& c : computed) EXPECT_TRUE(Same(c.got, c.expected)) << c.what << ": " << Text(c.got);
+  for (const Computed& c : computed) EXPECT_EQ(c.got, c.expected) << c.what;
   EXPECT_TRUE(IsEmpty(Inflated(empty, 4, 1)));
 
   // The fill of an 18-pixel bar spans rows 1 to 16; it starts at column 1.
@@ -56,7 +42,6 @@ TEST(Areas, RepaintedParts) {
                {292, 72, {73, 1, 293, 17}}, {584, 700, {585, 1, 701, 17}}};
   for (const FillCase& c : fills) {
     const RectF change = FillChange(c.from, c.to, 18);
-    EXPECT_TRUE(IsEmpty(c.change) ? IsEmpty(change) : Same(change, c.change)) << c.from << " to " << c.to << ": "
-                                                                               << Text(change);
+    EXPECT_TRUE(IsEmpty(c.change) ? IsEmpty(change) : change == c.change) << c.from << " to " << c.to << ": " << change;
   }
 }

@@ -1,5 +1,4 @@
-// The button's state machine: every state and event, and where a release
-// counts as a click.
+// The button's state machine: every state and event, and where a click lands.
 
 #include <gtest/gtest.h>
 
@@ -7,42 +6,31 @@
 
 TEST(ButtonStateMachine, EveryRowOfTheTable) {
   using E = ButtonEvent;
-  struct Row {
+  const bool T = true, F = false;
+  // The next state, then whether it tracks the mouse, captures it, releases it and tests for a click.
+  const struct Row {
     ButtonState from;
     E event;
     ButtonStep expected;
-  };
-  const Row rows[] = {
+  } rows[] = {
       // mouse moves with the left button held
-      {Normal, E::kMoveHeld, {Down, true, false, false, false}},
-      {Over, E::kMoveHeld, {Down, true, false, false, false}},
-      {Down, E::kMoveHeld, {Down, false, false, false, false}},
-      {Disabled, E::kMoveHeld, {Disabled, false, false, false, false}},
+      {Normal, E::kMoveHeld, {Down, T, F, F, F}}, {Over, E::kMoveHeld, {Down, T, F, F, F}},
+      {Down, E::kMoveHeld, {Down, F, F, F, F}}, {Disabled, E::kMoveHeld, {Disabled, F, F, F, F}},
       // mouse moves, button up
-      {Normal, E::kMove, {Over, true, false, false, false}},
-      {Over, E::kMove, {Over, false, false, false, false}},
-      {Down, E::kMove, {Over, true, false, false, false}},
-      {Disabled, E::kMove, {Disabled, false, false, false, false}},
+      {Normal, E::kMove, {Over, T, F, F, F}}, {Over, E::kMove, {Over, F, F, F, F}},
+      {Down, E::kMove, {Over, T, F, F, F}}, {Disabled, E::kMove, {Disabled, F, F, F, F}},
       // hover notice
-      {Normal, E::kHover, {Over, false, false, false, false}},
-      {Over, E::kHover, {Over, false, false, false, false}},
-      {Down, E::kHover, {Over, false, false, false, false}},
-      {Disabled, E::kHover, {Disabled, false, false, false, false}},
+      {Normal, E::kHover, {Over, F, F, F, F}}, {Over, E::kHover, {Over, F, F, F, F}},
+      {Down, E::kHover, {Over, F, F, F, F}}, {Disabled, E::kHover, {Disabled, F, F, F, F}},
       // leave notice
-      {Normal, E::kLeave, {Normal, false, false, false, false}},
-      {Over, E::kLeave, {Normal, false, false, false, false}},
-      {Down, E::kLeave, {Normal, false, false, false, false}},
-      {Disabled, E::kLeave, {Disabled, false, false, false, false}},
+      {Normal, E::kLeave, {Normal, F, F, F, F}}, {Over, E::kLeave, {Normal, F, F, F, F}},
+      {Down, E::kLeave, {Normal, F, F, F, F}}, {Disabled, E::kLeave, {Disabled, F, F, F, F}},
       // left button down: a second press while down does not capture again
-      {Normal, E::kPress, {Down, false, true, false, false}},
-      {Over, E::kPress, {Down, false, true, false, false}},
-      {Down, E::kPress, {Down, false, false, false, false}},
-      {Disabled, E::kPress, {Disabled, false, false, false, false}},
+      {Normal, E::kPress, {Down, F, T, F, F}}, {Over, E::kPress, {Down, F, T, F, F}},
+      {Down, E::kPress, {Down, F, F, F, F}}, {Disabled, E::kPress, {Disabled, F, F, F, F}},
       // left button up: only a release from Down may click
-      {Normal, E::kRelease, {Normal, false, false, true, false}},
-      {Over, E::kRelease, {Over, false, false, true, false}},
-      {Down, E::kRelease, {Over, false, false, true, true}},
-      {Disabled, E::kRelease, {Disabled, false, false, true, false}},
+      {Normal, E::kRelease, {Normal, F, F, T, F}}, {Over, E::kRelease, {Over, F, F, T, F}},
+      {Down, E::kRelease, {Over, F, F, T, T}}, {Disabled, E::kRelease, {Disabled, F, F, T, F}},
   };
   for (const Row& row : rows) {
     const ButtonStep step = NextButtonStep(row.from, row.event);

@@ -1,5 +1,4 @@
-// The command row: its situations, the events that move it, and which of the
-// five buttons each situation enables.
+// The command row: the events that move it, and the buttons each situation enables.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// The figures and their texts: the bar's rate, fill and speed, the panel's
-// sizes and times, a tick's figures, and the free-space reports.
+// The figures and their texts: the bar's, the panel's, a tick's, the free-space reports.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +7,7 @@
 #include <string>
 #include <type_traits>
 
-#include "tests/ui/narrow.h"
+#include "tests/ui/ui_values.h"
 #include "ui/figures.h"
 
 // What `format` writes for `value`, in ASCII.

@@ -1,5 +1,4 @@
-// The skin read from the UX document: the shipped skin's geometry, and a
-// reader that fails when its member is missing.
+// The skin read from the UX document: the shipped one, and readers missing a member.
 
 #include <gtest/gtest.h>
 
@@ -9,24 +8,20 @@
 
 #include "json/json.h"
 #include "resources/resource_ids.h"
-#include "tests/ui/narrow.h"
+#include "tests/ui/ui_values.h"
 #include "ui/skin.h"
 
 TEST(Skin, TheShippedSkinsGeometry) {
   cJson ux;
   ASSERT_TRUE(ux.LoadEmbedded(RESOURCE_UX_DOCUMENT));
-  const RectF folder = ReadFolderTextRect(ux);
-  EXPECT_EQ((std::vector<float>{folder.left, folder.top, folder.right, folder.bottom}),
-            (std::vector<float>{128, 343, 301, 362}));
+  EXPECT_EQ(ReadFolderTextRect(ux), (RectF{128, 343, 301, 362}));
   ProgressBarSkin bar;
   ASSERT_TRUE(ReadProgressBarSkin(ux, &bar));
   EXPECT_EQ((std::vector<int>{bar.x, bar.y, bar.width, bar.height, bar.bgColor, bar.fgColor}),
             (std::vector<int>{30, 306, 586, 18, 0x333333, 0x33DDFF}));
   EXPECT_TRUE(bar.drawRateText);
-  const RectF rate = RateTextRect(bar.width), speed = SpeedTextRect(bar.width);
-  EXPECT_EQ((std::vector<float>{rate.left, rate.top, rate.right, rate.bottom}), (std::vector<float>{263, 3, 323, 13}));
-  EXPECT_EQ((std::vector<float>{speed.left, speed.top, speed.right, speed.bottom}),
-            (std::vector<float>{486, 3, 581, 13}));
+  EXPECT_EQ(RateTextRect(bar.width), (RectF{263, 3, 323, 13}));
+  EXPECT_EQ(SpeedTextRect(bar.width), (RectF{486, 3, 581, 13}));
   struct ButtonCase {
     const char* key;
     int x;

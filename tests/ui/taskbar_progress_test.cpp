@@ -6,13 +6,12 @@
 
 TEST(TaskbarProgress, EachRowAndEnding) {
   using S = TaskbarState;
-  struct Row {
+  const struct Row {
     CommandRow row;
     bool filesMissing;
     int rate;
     TaskbarProgress expected;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {CommandRow::kReady, false, 0, {S::kNoProgress, 0}},
       {CommandRow::kDownloading, false, 4237, {S::kNormal, 4237}},
       {CommandRow::kDownloading, true, 12, {S::kNormal, 12}},  // a new run after an incomplete one

@@ -151,11 +151,8 @@ static HTREEITEM SelectedItem(HWND dialog) {
  * program's callback included, is done) with another item than `item`. */
 static int SelectionLeaves(HWND dialog, HTREEITEM item) {
   DWORD start = GetTickCount();
-  while (!IsWindowVisible(dialog) || SelectedItem(dialog) == item) {
-    if (GetTickCount() - start > 10000) return 0;
-    Sleep(20);
-  }
-  return 1;
+  while ((!IsWindowVisible(dialog) || SelectedItem(dialog) == item) && GetTickCount() - start < 10000) Sleep(20);
+  return IsWindowVisible(dialog) && SelectedItem(dialog) != item;
 }
 
 /* One label of the tree in the dialog's process, read through `remote`. */
