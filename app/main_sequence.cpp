@@ -10,13 +10,14 @@
 #include "json/json.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
+#include "resources/resource_ids.h"
 
 int cApp::OnExecute() {
   resourceFolder = workFolder;
   platform::SetCurrentFolder(workFolder);
 
   cJson uxDocument;
-  if (!uxDocument.LoadEmbedded()) {
+  if (!uxDocument.LoadEmbedded(RESOURCE_UX_DOCUMENT)) {
     // The title is not read yet: this box has an empty caption.
     NotifyUser("cApp::OnExecute :: file(ux.json) loading error (-22)", platform::kMbIconWarning);
     return 0;

@@ -20,25 +20,6 @@ namespace {
 constexpr char kHeader[] = "verified files 1\n";
 constexpr char kTrailer[] = "end\n";
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// 64 hexadecimal digits into 32 bytes; false for anything else.
-bool DigestBytes(const char* text, unsigned char (&digest)[32]) {
-  if (!text) return false;
-  for (int i = 0; i < 32; ++i) {
-    const int high = HexValue(text[2 * i]);
-    const int low = high < 0 ? -1 : HexValue(text[2 * i + 1]);
-    if (low < 0) return false;
-    digest[i] = static_cast<unsigned char>(high * 16 + low);
-  }
-  return text[64] == 0 || text[64] == ' ';
-}
-
 std::string ReadWhole(const char* path) {
   std::string text;
   platform::OwnedFile file(platform::OpenFile(path, "rb"));
@@ -51,7 +32,10 @@ std::string ReadWhole(const char* path) {
 // One line's fields; false when the line is not one the record writes.
 template <class Entry>
 bool ParseLine(const std::string& line, Entry* entry, std::string* name) {
-  if (line.size() < 70 || !DigestBytes(line.c_str(), entry->digest)) return false;
+  if (line.size() < 70 || line[64] != ' ') return false;
+  std::memcpy(entry->digest, line.c_str(), 64);
+  entry->digest[64] = 0;
+  if (!platform::IsSha256Text(entry->digest)) return false;
   const char* at = line.c_str() + 65;
   char* end = nullptr;
   entry->size = std::strtoll(at, &end, 10);
@@ -93,13 +77,12 @@ void cVerifiedRecord::Load(const char* path, const cFileList& list) {
 }
 
 bool cVerifiedRecord::Vouches(int index, const platform::FileStamp& stamp, const char* sha256) const {
-  unsigned char digest[32];
-  if (!DigestBytes(sha256, digest)) return false;
+  if (!sha256 || !platform::IsSha256Text(sha256)) return false;
   std::lock_guard<std::mutex> guard(lock_);
   if (index < 0 || static_cast<size_t>(index) >= entries_.size()) return false;
   const Entry& entry = entries_[static_cast<size_t>(index)];
   return entry.present && entry.size == stamp.size && entry.lastWrite == stamp.lastWrite &&
-         std::memcmp(entry.digest, digest, sizeof digest) == 0;
+         platform::SameSha256(entry.digest, sha256);
 }
 
 void cVerifiedRecord::Forget(int index) {
@@ -113,7 +96,8 @@ void cVerifiedRecord::Forget(int index) {
 
 void cVerifiedRecord::Note(int index, const platform::FileStamp& stamp, const char* sha256) {
   Entry entry;
-  if (!DigestBytes(sha256, entry.digest)) return;
+  if (!sha256 || !platform::IsSha256Text(sha256)) return;
+  std::memcpy(entry.digest, sha256, sizeof entry.digest);
   entry.size = stamp.size;
   entry.lastWrite = stamp.lastWrite;
   entry.present = true;
@@ -145,10 +129,8 @@ bool cVerifiedRecord::Write(const char* path, const cFileList& list) {
         const char* name = list.Entry(static_cast<int>(i)).name;
         // A name that would break its line is not recorded: read again.
         if (!entries[i].present || !name || std::strpbrk(name, "\r\n")) continue;
-        platform::Sha256Text digest;
-        platform::detail::HexDigest(entries[i].digest, digest);
-        std::fprintf(file.get(), "%s %" PRId64 " %" PRId64 " %s\n", digest, entries[i].size, entries[i].lastWrite,
-                     name);
+        std::fprintf(file.get(), "%s %" PRId64 " %" PRId64 " %s\n", entries[i].digest, entries[i].size,
+                     entries[i].lastWrite, name);
       }
       std::fputs(kTrailer, file.get());
       // On the disk before it replaces the old record: a power cut then

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/sha256.h"
 
 class cFileList;
 
@@ -49,7 +50,7 @@ class cVerifiedRecord {
   struct Entry {
     int64_t size = 0;
     int64_t lastWrite = 0;
-    unsigned char digest[32] = {};
+    platform::Sha256Text digest = {};
     bool present = false;
   };
 

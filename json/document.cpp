@@ -75,8 +75,6 @@ bool cJson::LoadFile(const char* path) {
   return text && Parse(text.get());
 }
 
-bool cJson::LoadEmbedded() { return LoadEmbedded(kUxDocumentId); }
-
 bool cJson::LoadEmbedded(int resourceId) {
   std::unique_ptr<char[]> text;
   switch (json::ReadEmbeddedText(resourceId, &text)) {

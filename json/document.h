@@ -5,16 +5,12 @@
 
 #include <cstddef>
 
-#include "resources/resource_ids.h"
-
 class JsonNode;
 
 class cJson {
  public:
   class Node;
 
-  // Resource identifier of the UX document inside the program.
-  static constexpr int kUxDocumentId = RESOURCE_UX_DOCUMENT;
   // Longest path LoadFile accepts (its `sourcePath` buffer holds 128).
   static constexpr size_t kMaxPathLength = 127;
 
@@ -23,11 +19,11 @@ class cJson {
   cJson(const cJson&) = delete;
   cJson& operator=(const cJson&) = delete;
 
-  // Loads the UX document embedded in the program (or another embedded JSON
-  // text by its resource id). False when the resource is missing or does not
-  // begin with an object. A resource that cannot be read whole is fatal: the
-  // warning "json error -34" is shown and the process ends with exit code -34.
-  bool LoadEmbedded();
+  // Loads the JSON text embedded in the program as resource `resourceId`
+  // (which document is the skin is the program's business). False when the
+  // resource is missing or does not begin with an object. A resource that
+  // cannot be read whole is fatal: the warning "json error -34" is shown and
+  // the process ends with exit code -34.
   bool LoadEmbedded(int resourceId);
 
   // Empties the current tree (the root stays, without members), then reads

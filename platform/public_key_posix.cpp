@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/openssl_posix.h"
+#include "platform/owned_openssl.h"
 #include "platform/public_key.h"
 #include "platform/signature.h"
 

@@ -4,19 +4,15 @@
 #include <wincrypt.h>
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
+#include "platform/owned_cng.h"
 #include "platform/public_key.h"
 #include "platform/signature.h"
 
 namespace platform {
 
 namespace {
-
-struct LocalFreer {
-  void operator()(void* memory) const { LocalFree(memory); }
-};
 
 // The DER of the named curve P-256's object identifier, 1.2.840.10045.3.1.7.
 const unsigned char kP256Curve[] = {0x06, 0x08, 0x2a, 0x86, 0x48, 0xce, 0x3d, 0x03, 0x01, 0x07};
@@ -40,7 +36,7 @@ bool ReadP256PublicKey(const std::string& pem, unsigned char* publicKey) {
                            nullptr, &decoded, &decodedSize)) {
     return false;
   }
-  std::unique_ptr<void, LocalFreer> owned(decoded);
+  const OwnedLocalMemory<CERT_PUBLIC_KEY_INFO> owned(decoded);
   const CRYPT_BIT_BLOB& point = decoded->PublicKey;
   const CRYPT_OBJID_BLOB& curve = decoded->Algorithm.Parameters;
   if (std::strcmp(decoded->Algorithm.pszObjId, szOID_ECC_PUBLIC_KEY) != 0 || curve.cbData != sizeof kP256Curve ||

@@ -1,4 +1,5 @@
-// What both systems share: reading a file into the hash, and the text form.
+// What both systems share: the text form of a digest, reading a file into the
+// hash, and comparing digests.
 
 #include <cctype>
 #include <cstdio>
@@ -10,6 +11,18 @@
 #include "platform/sha256.h"
 
 namespace platform {
+
+bool Sha256::Finish(Sha256Text text) {
+  static const char kDigits[] = "0123456789abcdef";
+  unsigned char digest[32];
+  if (!Finish(digest)) return false;
+  for (int i = 0; i < 32; ++i) {
+    text[2 * i] = kDigits[digest[i] >> 4];
+    text[2 * i + 1] = kDigits[digest[i] & 15];
+  }
+  text[64] = 0;
+  return true;
+}
 
 bool HashFile(const char* path, int64_t size, Sha256Text text) {
   Sha256 hash;
@@ -44,15 +57,6 @@ bool SameSha256(const char* a, const char* b) {
     if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
   }
   return true;
-}
-
-void detail::HexDigest(const unsigned char* digest, Sha256Text text) {
-  static const char kDigits[] = "0123456789abcdef";
-  for (int i = 0; i < 32; ++i) {
-    text[2 * i] = kDigits[digest[i] >> 4];
-    text[2 * i + 1] = kDigits[digest[i] & 15];
-  }
-  text[64] = 0;
 }
 
 }  // namespace platform

@@ -44,9 +44,4 @@ bool IsSha256Text(const char* text);
 // Compares two digests written in either case.
 bool SameSha256(const char* a, const char* b);
 
-namespace detail {
-// The text form of a 32-byte digest; for the system implementations.
-void HexDigest(const unsigned char* digest, Sha256Text text);
-}  // namespace detail
-
 }  // namespace platform

@@ -53,13 +53,12 @@ bool VerifyP256Signature(const unsigned char* publicKey, const void* data, size_
   OpenSslOwned<EVP_PKEY> key = P256KeyFromNumbers(publicKey);
   if (!key) return false;
   OpenSslOwned<ECDSA_SIG> parts(ECDSA_SIG_new());
-  BIGNUM* r = BN_bin2bn(signature, 32, nullptr);
-  BIGNUM* s = BN_bin2bn(signature + 32, 32, nullptr);
-  if (!parts || !r || !s || ECDSA_SIG_set0(parts.get(), r, s) != 1) {
-    BN_free(r);
-    BN_free(s);
-    return false;
-  }
+  OpenSslOwned<BIGNUM> r(BN_bin2bn(signature, 32, nullptr));
+  OpenSslOwned<BIGNUM> s(BN_bin2bn(signature + 32, 32, nullptr));
+  if (!parts || !r || !s || ECDSA_SIG_set0(parts.get(), r.get(), s.get()) != 1) return false;
+  // The signature owns r and s now.
+  r.release();
+  s.release();
   unsigned char* der = nullptr;
   const int derSize = i2d_ECDSA_SIG(parts.get(), &der);
   OpenSslOwned<unsigned char> ownedDer(der);

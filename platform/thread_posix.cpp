@@ -1,6 +1,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <memory>
 
 #include "platform/thread.h"
 
@@ -29,14 +30,11 @@ void Join(PosixThread* thread) {
 }  // namespace
 
 ThreadHandle StartThread(ThreadProcedure procedure, void* argument) {
-  auto* thread = new PosixThread;
+  std::unique_ptr<PosixThread> thread(new PosixThread);
   thread->procedure = procedure;
   thread->argument = argument;
-  if (pthread_create(&thread->thread, nullptr, RunThread, thread) != 0) {
-    delete thread;
-    return nullptr;
-  }
-  return thread;
+  if (pthread_create(&thread->thread, nullptr, RunThread, thread.get()) != 0) return nullptr;
+  return thread.release();  // the handle's owner (platform/owned_thread.h) hands it to CloseThread
 }
 
 void WaitForThreads(const ThreadHandle* threads, int count) {
@@ -49,10 +47,8 @@ void WaitForThreads(const ThreadHandle* threads, int count) {
 void WaitForThreadsServingSentMessages(const ThreadHandle* threads, int count) { WaitForThreads(threads, count); }
 
 void CloseThread(ThreadHandle thread) {
-  if (!thread) return;
-  auto* record = static_cast<PosixThread*>(thread);
-  Join(record);
-  delete record;
+  const std::unique_ptr<PosixThread> record(static_cast<PosixThread*>(thread));
+  if (record) Join(record.get());
 }
 
 }  // namespace platform

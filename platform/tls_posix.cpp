@@ -64,33 +64,32 @@ bool WaitIfWanted(int error, const SocketWait& wait) {
 
 }  // namespace
 
-cTlsStream::~cTlsStream() { SSL_free(ssl_); }
-
 std::unique_ptr<cTlsStream> cTlsStream::Open(int socket, const std::string& host, const SocketWait& wait,
                                              Refusal* refusal) {
   *refusal = Refusal::kNone;
   SSL_CTX* context = Context();
   if (!context) return nullptr;
   std::unique_ptr<cTlsStream> stream(new cTlsStream(SSL_new(context)));
-  if (!stream->ssl_ || !SSL_set_fd(stream->ssl_, socket)) return nullptr;
+  SSL* const ssl = stream->ssl_.get();
+  if (!ssl || !SSL_set_fd(ssl, socket)) return nullptr;
   // The certificate must name the host: an address as an address, a name
   // as a name (which also goes out as the server name).
   unsigned char address[16];
   const bool isAddress =
       inet_pton(AF_INET, host.c_str(), address) == 1 || inet_pton(AF_INET6, host.c_str(), address) == 1;
-  X509_VERIFY_PARAM* checks = SSL_get0_param(stream->ssl_);
+  X509_VERIFY_PARAM* checks = SSL_get0_param(ssl);
   if (isAddress) {
     if (!X509_VERIFY_PARAM_set1_ip_asc(checks, host.c_str())) return nullptr;
-  } else if (!SSL_set_tlsext_host_name(stream->ssl_, host.c_str()) || !SSL_set1_host(stream->ssl_, host.c_str())) {
+  } else if (!SSL_set_tlsext_host_name(ssl, host.c_str()) || !SSL_set1_host(ssl, host.c_str())) {
     return nullptr;
   }
   for (;;) {
     ERR_clear_error();
-    const int done = SSL_connect(stream->ssl_);
+    const int done = SSL_connect(ssl);
     if (done == 1) return stream;
-    const int error = SSL_get_error(stream->ssl_, done);
+    const int error = SSL_get_error(ssl, done);
     if (WaitIfWanted(error, wait)) continue;
-    const long verified = SSL_get_verify_result(stream->ssl_);
+    const long verified = SSL_get_verify_result(ssl);
     if (verified != X509_V_OK) {
       *refusal = RefusalOf(verified);
     } else if (error == SSL_ERROR_SSL) {
@@ -105,10 +104,10 @@ bool cTlsStream::SendAll(const std::string& data, const SocketWait& wait) {
   while (sent < data.size()) {
     ERR_clear_error();
     const int chunk = static_cast<int>(std::min<size_t>(data.size() - sent, INT_MAX));
-    const int n = SSL_write(ssl_, data.data() + sent, chunk);
+    const int n = SSL_write(ssl_.get(), data.data() + sent, chunk);
     if (n > 0) {
       sent += static_cast<size_t>(n);
-    } else if (!WaitIfWanted(SSL_get_error(ssl_, n), wait)) {
+    } else if (!WaitIfWanted(SSL_get_error(ssl_.get(), n), wait)) {
       return false;
     }
   }
@@ -119,9 +118,9 @@ ssize_t cTlsStream::Receive(void* buffer, size_t size, const SocketWait& wait) {
   const int want = static_cast<int>(std::min<size_t>(size, INT_MAX));
   for (;;) {
     ERR_clear_error();
-    const int n = SSL_read(ssl_, buffer, want);
+    const int n = SSL_read(ssl_.get(), buffer, want);
     if (n > 0) return n;
-    const int error = SSL_get_error(ssl_, n);
+    const int error = SSL_get_error(ssl_.get(), n);
     if (error == SSL_ERROR_ZERO_RETURN) return 0;
     if (!WaitIfWanted(error, wait)) return -1;
   }

@@ -13,8 +13,7 @@
 #include <string>
 
 #include "platform/net.h"
-
-struct ssl_st;
+#include "platform/owned_openssl.h"
 
 namespace net {
 namespace detail {
@@ -25,7 +24,6 @@ using SocketWait = std::function<bool(short events)>;
 
 class cTlsStream {
  public:
-  ~cTlsStream();
   cTlsStream(const cTlsStream&) = delete;
   cTlsStream& operator=(const cTlsStream&) = delete;
 
@@ -42,8 +40,8 @@ class cTlsStream {
   ssize_t Receive(void* buffer, size_t size, const SocketWait& wait);
 
  private:
-  explicit cTlsStream(ssl_st* ssl) : ssl_(ssl) {}
-  ssl_st* ssl_;
+  explicit cTlsStream(SSL* ssl) : ssl_(ssl) {}
+  const platform::OpenSslOwned<SSL> ssl_;
 };
 
 }  // namespace detail

@@ -10,12 +10,12 @@
 #include <cstring>
 
 #include "platform/message_box.h"
+#include "platform/owned_task_memory.h"
 #include "platform/sha256.h"
 #include "platform/system.h"
 #include "ui/application_link.h"
 #include "ui/buttons.h"
 #include "ui/figures.h"
-#include "ui/owned_task_memory.h"
 
 namespace {
 
@@ -143,7 +143,7 @@ void cBtnFolder::OnExecute() {
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT | BIF_NEWDIALOGSTYLE;
   browse.lpfn = BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(application);
-  const OwnedTaskMemory<PIDLIST_ABSOLUTE> chosen(SHBrowseForFolderA(&browse));
+  const platform::OwnedTaskMemory<PIDLIST_ABSOLUTE> chosen(SHBrowseForFolderA(&browse));
   if (!chosen) return;  // cancelled: nothing changes
   char path[MAX_PATH] = "";
   if (!SHGetPathFromIDListA(chosen.get(), path)) return;

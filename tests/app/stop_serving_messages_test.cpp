@@ -10,16 +10,17 @@
 
 #include "download/thread.h"
 #include "tests/support/refresh_window.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
-// Waits until it is told to stop, then sends the window a timer message.
+// Waits until it is told to stop (10 s at most), then sends a timer message.
 class cLateSender : public cThread {
  public:
   explicit cLateSender(HWND target) : cThread("cLateSender"), window(target) {}
   void OnExecute() override {
     started = true;
-    while (running) Sleep(1);
+    WaitUntil([this] { return running == 0; });
     SendMessageA(window, WM_TIMER, 333, 0);
     sent = true;
   }
@@ -33,7 +34,7 @@ TEST(StopServingSentMessagesTest, ThreadSendingToTheStoppingThreadFinishes) {
   ASSERT_NE(window.Handle(), nullptr);
   cLateSender thread(window.Handle());
   thread.Start();
-  while (!thread.started) Sleep(1);
+  ASSERT_TRUE(WaitUntil([&] { return thread.started.load(); }));
   thread.StopServingSentMessages();
 
   EXPECT_TRUE(thread.sent);

@@ -12,6 +12,7 @@
 #include "allocation_counter.h"
 #include "json/json.h"
 #include "manifest_maker.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ BENCHMARK(BM_ReadEveryEntry)->Unit(benchmark::kMillisecond);
 void BM_LoadEmbeddedUx(benchmark::State& state) {
   for (auto _ : state) {
     cJson ux;
-    benchmark::DoNotOptimize(ux.LoadEmbedded());
+    benchmark::DoNotOptimize(ux.LoadEmbedded(RESOURCE_UX_DOCUMENT));
   }
 }
 BENCHMARK(BM_LoadEmbeddedUx)->Unit(benchmark::kMicrosecond);

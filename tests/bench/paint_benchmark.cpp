@@ -33,6 +33,7 @@
 #include "app/folders.h"
 #include "app/main_window.h"
 #include "json/json.h"
+#include "resources/resource_ids.h"
 #include "ui/figures.h"
 #include "ui/ole_session.h"
 #include "ui/window_session.h"
@@ -290,7 +291,7 @@ int main(int argc, char** argv) {
   PrepareFolders(*theApp);
   std::snprintf(theApp->title, sizeof theApp->title, "paint benchmark");
   cJson ux;
-  if (!ux.LoadEmbedded()) return 1;
+  if (!ux.LoadEmbedded(RESOURCE_UX_DOCUMENT)) return 1;
   std::unique_ptr<cWinMain> window(new cWinMain(&ux));
   theApp->mainWindow = window.get();
   if (!window->CreateSystemWindow(WS_POPUP | WS_CLIPCHILDREN, 10, 10, 100, 100)) return 1;

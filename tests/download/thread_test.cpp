@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/system.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -37,10 +38,6 @@ class cPoller : public cThread {
   std::atomic<int> polls{0};
 };
 
-void WaitUntilEnded(const cThread& thread) {
-  while (thread.running) platform::SleepMs(1);
-}
-
 TEST(ThreadTest, NameIsCutToItsBuffer) {
   const std::string longName(300, 'n');
   struct cNamed : cThread {
@@ -55,7 +52,7 @@ TEST(ThreadTest, BodyThatReturnsByItselfClearsRunningButNotJoined) {
   thread.Start();
   EXPECT_EQ(thread.threadCount, 1);
   ASSERT_EQ(thread.threads.size(), 1u);
-  WaitUntilEnded(thread);
+  ASSERT_TRUE(WaitUntil([&] { return thread.running == 0; }));
   EXPECT_EQ(thread.runs, 1);
   EXPECT_EQ(thread.sawRunning, 1) << "the body must see running set when it starts";
   EXPECT_EQ(thread.running, 0);
@@ -65,7 +62,7 @@ TEST(ThreadTest, BodyThatReturnsByItselfClearsRunningButNotJoined) {
 TEST(ThreadTest, StopClearsRunningAndWaitsForThePollingBody) {
   cPoller thread;
   thread.Start();
-  while (!thread.started) platform::SleepMs(1);
+  ASSERT_TRUE(WaitUntil([&] { return thread.started.load(); }));
   thread.Stop();
   EXPECT_TRUE(thread.finished) << "Stop returned before the body ended";
   EXPECT_EQ(thread.running, 0);
@@ -100,7 +97,7 @@ TEST(ThreadTest, DestroyingFinishedAndNeverStartedObjects) {
   // handle, and no wait that hangs.
   auto* finished = new cOneShot;
   finished->Start();
-  WaitUntilEnded(*finished);
+  EXPECT_TRUE(WaitUntil([&] { return finished->running == 0; }));
   ASSERT_EQ(finished->threads.size(), 1u);
   EXPECT_EQ(finished->joined, 0);
   delete finished;

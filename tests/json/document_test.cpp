@@ -10,6 +10,7 @@
 #include "json/json.h"
 #include "json_test_util.h"
 #include "manifest_maker.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ void ExpectPartOf(cJson::Node* part, cJson::Node* whole, const std::string& path
 
 TEST(CutShort, EveryPrefixOfAManifestOrUxDocumentKeepsOnlyWholeValues) {
   std::unique_ptr<char[]> ux;
-  ASSERT_EQ(json::ReadEmbeddedText(cJson::kUxDocumentId, &ux), json::EmbeddedRead::kRead);
+  ASSERT_EQ(json::ReadEmbeddedText(RESOURCE_UX_DOCUMENT, &ux), json::EmbeddedRead::kRead);
   const std::string texts[] = {
       json_test::MakeManifest(6),
       ux.get(),

@@ -11,6 +11,7 @@
 #include "json/embedded_text.h"
 #include "json/json.h"
 #include "json_test_util.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ cJson::Node* Lookup(cJson& document, std::vector<const char*> path) {
 
 class UxDocument : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(ux.LoadEmbedded()); }
+  void SetUp() override { ASSERT_TRUE(ux.LoadEmbedded(RESOURCE_UX_DOCUMENT)); }
   cJson ux;
 };
 
@@ -166,7 +167,7 @@ TEST_F(UxDocument, InformationPanelLabels) {
 // blank lines between groups, no byte-order mark.
 TEST(UxDocumentText, WrittenAsShipped) {
   std::unique_ptr<char[]> bytes;
-  ASSERT_EQ(json::ReadEmbeddedText(cJson::kUxDocumentId, &bytes), json::EmbeddedRead::kRead);
+  ASSERT_EQ(json::ReadEmbeddedText(RESOURCE_UX_DOCUMENT, &bytes), json::EmbeddedRead::kRead);
   const std::string text = bytes.get();
   ASSERT_FALSE(text.empty());
   EXPECT_EQ(text[0], '{');

@@ -17,13 +17,13 @@
 
 #include "app/main_window.h"
 #include "json/json.h"
+#include "platform/owned_task_memory.h"
 #include "resources/resource_ids.h"
 #include "tests/app/app_fixture.h"
 #include "ui/buttons.h"
 #include "ui/command_row.h"
 #include "ui/dpi.h"
 #include "ui/ole_session.h"
-#include "ui/owned_task_memory.h"
 #include "ui/window.h"
 #include "ui/window_session.h"
 
@@ -38,7 +38,7 @@ class MainWindowTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     session = std::make_unique<cWindowSession>(GetModuleHandleA(nullptr));
-    ASSERT_TRUE(ux.LoadEmbedded());
+    ASSERT_TRUE(ux.LoadEmbedded(RESOURCE_UX_DOCUMENT));
     main = std::make_unique<cWinMain>(&ux);
     theApp->mainWindow = main.get();
   }
@@ -415,7 +415,7 @@ TEST_F(FolderDialogTest, PreselectsTheFolderAndReportsEverySelection) {
     SCOPED_TRACE(c.what);
     ClientOf(c.required);
     std::wstring wide(c.path.begin(), c.path.end());
-    const OwnedTaskMemory<PIDLIST_ABSOLUTE> selection(SHSimpleIDListFromPath(wide.c_str()));
+    const platform::OwnedTaskMemory<PIDLIST_ABSOLUTE> selection(SHSimpleIDListFromPath(wide.c_str()));
     ASSERT_NE(selection, nullptr);
     sent.clear();
     BrowseCallback(dialog, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(selection.get()), link);

@@ -35,7 +35,8 @@
  *   winprobe choose-folder CAPTION PATH
  *       In the folder dialog captioned CAPTION: selects PATH (written into the
  *       dialog's process, then BFFM_SETSELECTIONA), prints the dialog's
- *       status text (control 14146), then presses OK. Exit 3 on time-out.
+ *       status text (control 14146), then presses OK. Exit 3 on time-out,
+ *       4 when the selection does not move to another item.
  *
  * It only reads what any program may read of another's windows: the product
  * has no behaviour of its own for the tests.
@@ -48,8 +49,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-/* The static control that holds a message box's text. */
+/* The static control that holds a message box's text; the folder dialog's
+ * status text and tree. */
 #define MESSAGE_TEXT_ID 0xFFFF
+#define FOLDER_STATUS_ID 14146
+#define FOLDER_TREE_ID 14145
 
 static void AppendQuoted(char* line, size_t capacity, const char* argument) {
   size_t length = strlen(line);
@@ -95,11 +99,12 @@ static int Run(int argc, char** argv) {
   return (int)code;
 }
 
-static HWND FindMessageBox(const char* caption, DWORD timeoutMs) {
+/* The dialog captioned `caption` once it holds control `id`. */
+static HWND FindDialog(const char* caption, int id, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
     HWND box = FindWindowA("#32770", caption);
-    if (box && GetDlgItem(box, MESSAGE_TEXT_ID)) return box;
+    if (box && GetDlgItem(box, id)) return box;
     if (GetTickCount() - start >= timeoutMs) return NULL;
     Sleep(50);
   }
@@ -115,7 +120,7 @@ static void PrintText(HWND box) {
 static int MessageBoxCommand(int argc, char** argv) {
   HWND box;
   if (argc < 5) return 2;
-  box = FindMessageBox(argv[2], (DWORD)strtoul(argv[3], NULL, 10));
+  box = FindDialog(argv[2], MESSAGE_TEXT_ID, (DWORD)strtoul(argv[3], NULL, 10));
   if (!box) return 3;
   PrintText(box);
   if (strcmp(argv[4], "ok") == 0) PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -126,7 +131,7 @@ static int MessageBoxCommand(int argc, char** argv) {
 static int NoMessageBoxCommand(int argc, char** argv) {
   HWND box;
   if (argc < 4) return 2;
-  box = FindMessageBox(argv[2], (DWORD)strtoul(argv[3], NULL, 10));
+  box = FindDialog(argv[2], MESSAGE_TEXT_ID, (DWORD)strtoul(argv[3], NULL, 10));
   if (!box) return 0;
   PrintText(box);
   return 4;
@@ -193,9 +198,18 @@ static int Accessible(int argc, char** argv) {
 }
 
 #define BFFM_SETSELECTIONA_MESSAGE (WM_USER + 102)
-#define FOLDER_STATUS_ID 14146
 
-#define FOLDER_TREE_ID 14145
+static HTREEITEM SelectedItem(HWND dialog) {
+  return (HTREEITEM)SendMessageA(GetDlgItem(dialog, FOLDER_TREE_ID), TVM_GETNEXTITEM, TVGN_CARET, 0);
+}
+
+/* Waits 10 s at most until the dialog shows (its initialisation, the
+ * program's callback included, is done) with another item than `item`. */
+static int SelectionLeaves(HWND dialog, HTREEITEM item) {
+  DWORD start = GetTickCount();
+  while ((!IsWindowVisible(dialog) || SelectedItem(dialog) == item) && GetTickCount() - start < 10000) Sleep(20);
+  return IsWindowVisible(dialog) && SelectedItem(dialog) != item;
+}
 
 /* One label of the tree in the dialog's process, read through `remote`. */
 static void ReadTreeLabel(HANDLE process, HWND tree, HTREEITEM item, char* remote, char* label, size_t capacity) {
@@ -213,8 +227,8 @@ static void ReadTreeLabel(HANDLE process, HWND tree, HTREEITEM item, char* remot
 }
 
 static int FolderDialog(int argc, char** argv) {
-  HWND dialog = NULL, tree;
-  DWORD processId = 0, start = GetTickCount();
+  HWND dialog, tree;
+  DWORD processId = 0;
   HANDLE process;
   char* remote;
   char labels[16][260], status[1024] = "";
@@ -222,15 +236,15 @@ static int FolderDialog(int argc, char** argv) {
   HTREEITEM item;
   RECT itemRect, treeRect;
   if (argc < 3) return 2;
-  while (!(dialog = FindWindowA("#32770", argv[2])) && GetTickCount() - start < 30000) Sleep(50);
-  tree = dialog ? GetDlgItem(dialog, FOLDER_TREE_ID) : NULL;
-  if (!tree) return 3;
+  dialog = FindDialog(argv[2], FOLDER_TREE_ID, 30000);
+  if (!dialog) return 3;
+  tree = GetDlgItem(dialog, FOLDER_TREE_ID);
   GetWindowThreadProcessId(dialog, &processId);
   process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
   if (!process) return 5;
   remote = VirtualAllocEx(process, NULL, 4096, MEM_COMMIT, PAGE_READWRITE);
   if (!remote) return 5;
-  item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  item = SelectedItem(dialog);
   for (HTREEITEM at = item; at && depth < 16; ++depth) {
     ReadTreeLabel(process, tree, at, remote, labels[depth], sizeof labels[depth]);
     at = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)at);
@@ -261,14 +275,12 @@ static int ChooseFolder(int argc, char** argv) {
   void* remote;
   SIZE_T length;
   char status[1024] = "";
+  HTREEITEM before;
   if (argc < 4) return 2;
-  dialog = NULL;
-  {
-    DWORD start = GetTickCount();
-    while (!(dialog = FindWindowA("#32770", argv[2])) && GetTickCount() - start < 30000) Sleep(50);
-  }
-  if (!dialog) return 3;
-  Sleep(300); /* the dialog's own initialisation first */
+  dialog = FindDialog(argv[2], FOLDER_TREE_ID, 30000);
+  /* The dialog's own initialisation first: it preselects a folder. */
+  if (!dialog || !SelectionLeaves(dialog, NULL)) return 3;
+  before = SelectedItem(dialog);
   GetWindowThreadProcessId(dialog, &processId);
   process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
   if (!process) return 5;
@@ -276,7 +288,8 @@ static int ChooseFolder(int argc, char** argv) {
   remote = VirtualAllocEx(process, NULL, length, MEM_COMMIT, PAGE_READWRITE);
   if (!remote || !WriteProcessMemory(process, remote, argv[3], length, NULL)) return 5;
   SendMessageA(dialog, BFFM_SETSELECTIONA_MESSAGE, TRUE, (LPARAM)remote);
-  Sleep(300);
+  /* The status text follows the selection. */
+  if (!SelectionLeaves(dialog, before)) return 4;
   GetDlgItemTextA(dialog, FOLDER_STATUS_ID, status, sizeof status);
   printf("%s\n", status);
   fflush(stdout);

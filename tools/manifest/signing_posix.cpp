@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/openssl_posix.h"
 #include "platform/owned_file.h"
@@ -81,7 +82,7 @@ bool MakeKeyPair(const std::string& privatePath, const std::string& publicPath, 
   }
   const bool written = PEM_write_PrivateKey(privateFile.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1 &&
                        PEM_write_PUBKEY(publicFile.get(), key.get()) == 1;
-  const bool closed = std::fclose(privateFile.release()) == 0 && std::fclose(publicFile.release()) == 0;
+  const bool closed = platform::CloseChecked(std::move(privateFile)) && platform::CloseChecked(std::move(publicFile));
   if (!written || !closed) {
     *error = "the keys could not be written";
     unlink(privatePath.c_str());
