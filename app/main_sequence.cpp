@@ -17,8 +17,14 @@ int cApp::OnExecute() {
   platform::SetCurrentFolder(workFolder);
 
   cJson uxDocument;
-  if (!uxDocument.LoadEmbedded(RESOURCE_UX_DOCUMENT)) {
-    // The title is not read yet: this box has an empty caption.
+  bool shortRead = false;
+  if (!uxDocument.LoadEmbedded(RESOURCE_UX_DOCUMENT, &shortRead)) {
+    // The title is not read yet: these boxes have an empty caption. A
+    // resource of the program that does not read whole is fatal.
+    if (shortRead) {
+      NotifyUser("json error -34", platform::kMbIconWarning);
+      return -34;
+    }
     NotifyUser("cApp::OnExecute :: file(ux.json) loading error (-22)", platform::kMbIconWarning);
     return 0;
   }

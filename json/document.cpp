@@ -75,17 +75,11 @@ bool cJson::LoadFile(const char* path) {
   return text && Parse(text.get());
 }
 
-bool cJson::LoadEmbedded(int resourceId) {
+bool cJson::LoadEmbedded(int resourceId, bool* shortRead) {
   std::unique_ptr<char[]> text;
-  switch (json::ReadEmbeddedText(resourceId, &text)) {
-    case json::EmbeddedRead::kRead:
-      return Parse(text.get());
-    case json::EmbeddedRead::kMissing:
-      return false;
-    case json::EmbeddedRead::kShortRead:
-      break;
-  }
-  json::EndOnShortRead();
+  const json::EmbeddedRead read = json::ReadEmbeddedText(resourceId, &text);
+  if (shortRead) *shortRead = read == json::EmbeddedRead::kShortRead;
+  return read == json::EmbeddedRead::kRead && Parse(text.get());
 }
 
 void cJson::Release() {

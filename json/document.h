@@ -21,10 +21,10 @@ class cJson {
 
   // Loads the JSON text embedded in the program as resource `resourceId`
   // (which document is the skin is the program's business). False when the
-  // resource is missing or does not begin with an object. A resource that
-  // cannot be read whole is fatal: the warning "json error -34" is shown and
-  // the process ends with exit code -34.
-  bool LoadEmbedded(int resourceId);
+  // resource is missing or does not begin with an object, and when it cannot
+  // be read whole: `*shortRead` then says which (the program ends on a short
+  // read, with its own box and code).
+  bool LoadEmbedded(int resourceId, bool* shortRead = nullptr);
 
   // Empties the current tree (the root stays, without members), then reads
   // the file. False when the path is longer than kMaxPathLength, the file

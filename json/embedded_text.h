@@ -20,8 +20,4 @@ using EmbeddedRead = platform::ResourceRead;
 // On kRead, `text` holds the resource's bytes followed by a NUL.
 EmbeddedRead ReadEmbeddedText(int resourceId, std::unique_ptr<char[]>* text);
 
-// The fatal end of a short read: the warning "json error -34", then exit
-// code -34.
-[[noreturn]] void EndOnShortRead();
-
 }  // namespace json
