@@ -67,13 +67,16 @@ void cVerifiedRecord::Load(const char* path, const cFileList& list) {
   }
   std::lock_guard<std::mutex> guard(lock_);
   entries_.assign(static_cast<size_t>(list.Count()), Entry{});
+  size_t kept = 0;
   for (int i = 0; i < list.Count(); ++i) {
     const char* name = list.Entry(i).name;
     auto found = name ? recorded.find(name) : recorded.end();
-    if (found != recorded.end()) entries_[static_cast<size_t>(i)] = found->second;
+    if (found == recorded.end()) continue;
+    entries_[static_cast<size_t>(i)] = found->second;
+    ++kept;
   }
   // Whatever the manifest no longer lists goes at the next write.
-  changed_ = recorded.size() != 0;
+  changed_ = kept != recorded.size();
 }
 
 bool cVerifiedRecord::Vouches(int index, const platform::FileStamp& stamp, const char* sha256) const {

@@ -35,6 +35,8 @@
 #include "platform/http_head.h"
 #include "platform/net.h"
 #include "platform/net_handles.h"
+#include "platform/owned_address_list.h"
+#include "platform/owned_descriptor.h"
 #include "platform/tls_posix.h"
 
 namespace net {
@@ -54,8 +56,8 @@ using detail::Record;
 // down) and its TLS stream.
 struct KeptConnection {
   std::string origin;
-  int socket = -1;
-  std::unique_ptr<cTlsStream> tls;
+  platform::OwnedDescriptor socket;
+  std::unique_ptr<cTlsStream> tls;  // freed before the socket closes
 };
 
 // A session and its requests. The lock guards the socket list and the kept
@@ -64,7 +66,6 @@ struct KeptConnection {
 struct Session : Record {
   static constexpr Kind kKind = Kind::kSession;
   Session() : Record(kKind) {}
-  ~Session() override;
   std::string agent;
   uint32_t timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
@@ -83,7 +84,7 @@ struct Request : Record {
   std::string origin;  // the server, as KeptConnection names it
   bool reused = false;  // sent over a kept connection
   bool keepsConnection = false;  // the server lets the connection carry another request
-  int socket = -1;
+  platform::OwnedDescriptor socket;
   std::unique_ptr<cTlsStream> tls;  // https: over `socket`, freed before it closes
   int status = 0;
   std::string head;      // the response head, without the blank line
@@ -144,65 +145,50 @@ bool ConnectWithin(const Session& session, int socket, const sockaddr* address, 
   return getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &errorLength) == 0 && error == 0;
 }
 
+// Takes `socket` off the session's list and closes it. The lock is held.
+void CloseListed(Session& session, platform::OwnedDescriptor& socket) {
+  session.sockets.erase(std::find(session.sockets.begin(), session.sockets.end(), socket.Get()));
+  socket.Reset();
+}
+
 // Opens a socket registered with the session (so a close of the session can
-// shut it down) and connects it. -1 on failure.
-int Connect(Session& session, const ParsedUrl& url) {
+// shut it down) and connects it. Empty on failure.
+platform::OwnedDescriptor Connect(Session& session, const ParsedUrl& url) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
-  addrinfo* addresses = nullptr;
-  if (getaddrinfo(url.host.c_str(), url.port.c_str(), &hints, &addresses) != 0) return -1;
-  int connected = -1;
-  for (addrinfo* address = addresses; address && connected < 0; address = address->ai_next) {
-    const int s =
-        socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address->ai_protocol);
-    if (s < 0) continue;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(url.host.c_str(), url.port.c_str(), &hints, &found) != 0) return {};
+  const platform::OwnedAddressList addresses(found);
+  for (addrinfo* address = addresses.get(); address; address = address->ai_next) {
+    platform::OwnedDescriptor s(
+        socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address->ai_protocol));
+    if (!s) continue;
     {
       std::lock_guard<std::mutex> guard(session.lock);
-      if (session.closed) {
-        close(s);
-        break;
-      }
-      session.sockets.push_back(s);
+      if (session.closed) break;
+      session.sockets.push_back(s.Get());
     }
-    if (ConnectWithin(session, s, address->ai_addr, address->ai_addrlen)) {
-      connected = s;
-    } else {
-      std::lock_guard<std::mutex> guard(session.lock);
-      session.sockets.erase(std::find(session.sockets.begin(), session.sockets.end(), s));
-      close(s);
+    if (ConnectWithin(session, s.Get(), address->ai_addr, address->ai_addrlen)) {
+      const int one = 1;
+      setsockopt(s.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      return s;
     }
+    std::lock_guard<std::mutex> guard(session.lock);
+    CloseListed(session, s);
   }
-  freeaddrinfo(addresses);
-  if (connected >= 0) {
-    const int one = 1;
-    setsockopt(connected, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  }
-  return connected;
-}
-
-// Takes `socket` off the session's list and closes it. The lock is held.
-void CloseListed(Session& session, int socket) {
-  session.sockets.erase(std::find(session.sockets.begin(), session.sockets.end(), socket));
-  close(socket);
+  return {};
 }
 
 void ReleaseSocket(Request& request) {
-  if (request.socket < 0) return;
+  if (!request.socket) return;
   std::lock_guard<std::mutex> guard(request.session->lock);
   CloseListed(*request.session, request.socket);
-  request.socket = -1;
 }
 
 Request::~Request() {
   tls.reset();
   ReleaseSocket(*this);
-}
-
-Session::~Session() {
-  if (!kept) return;
-  kept->tls.reset();
-  close(kept->socket);
 }
 
 std::string OriginOf(const ParsedUrl& url) {
@@ -214,7 +200,7 @@ std::string OriginOf(const ParsedUrl& url) {
 // when the server allows it.
 void KeepConnection(Request& request) {
   Session& session = *request.session;
-  if (request.socket < 0 || request.failed || !request.keepsConnection || !request.lengthKnown ||
+  if (!request.socket || request.failed || !request.keepsConnection || !request.lengthKnown ||
       request.remaining != 0 || request.bufferedAt < request.buffered.size()) {
     return;
   }
@@ -224,8 +210,7 @@ void KeepConnection(Request& request) {
     session.kept->tls.reset();
     CloseListed(session, session.kept->socket);
   }
-  session.kept.reset(new KeptConnection{request.origin, request.socket, std::move(request.tls)});
-  request.socket = -1;
+  session.kept.reset(new KeptConnection{request.origin, std::move(request.socket), std::move(request.tls)});
 }
 
 // The session's kept connection to `origin`, moved into `request`; false
@@ -233,26 +218,26 @@ void KeepConnection(Request& request) {
 bool TakeKeptConnection(Session& session, Request& request) {
   std::lock_guard<std::mutex> guard(session.lock);
   if (!session.kept || session.kept->origin != request.origin) return false;
-  request.socket = session.kept->socket;
+  request.socket = std::move(session.kept->socket);
   request.tls = std::move(session.kept->tls);
   session.kept.reset();
   return true;
 }
 
 detail::SocketWait WaitOn(const Request& request) {
-  return [&request](short events) { return WaitFor(*request.session, request.socket, events); };
+  return [&request](short events) { return WaitFor(*request.session, request.socket.Get(), events); };
 }
 
 // What has arrived on the request's connection, plain or through TLS: > 0
 // bytes, 0 at its end, -1 on failure.
 ssize_t ReceiveOn(Request& request, void* buffer, size_t size) {
   if (request.tls) return request.tls->Receive(buffer, size, WaitOn(request));
-  return Receive(*request.session, request.socket, buffer, size);
+  return Receive(*request.session, request.socket.Get(), buffer, size);
 }
 
 bool SendOn(Request& request, const std::string& data) {
   if (request.tls) return request.tls->SendAll(data, WaitOn(request));
-  return SendAll(*request.session, request.socket, data);
+  return SendAll(*request.session, request.socket.Get(), data);
 }
 
 bool CopyOut(const std::string& value, char* buffer, uint32_t capacity) {
@@ -372,10 +357,10 @@ std::shared_ptr<Request> Exchange(const std::shared_ptr<Session>& session, const
   request->reused = reuse && TakeKeptConnection(*session, *request);
   if (!request->reused) {
     request->socket = Connect(*session, url);
-    if (request->socket < 0) return nullptr;
+    if (!request->socket) return nullptr;
     if (url.secure) {
       Refusal refusal;
-      request->tls = cTlsStream::Open(request->socket, url.host, WaitOn(*request), &refusal);
+      request->tls = cTlsStream::Open(request->socket.Get(), url.host, WaitOn(*request), &refusal);
       if (!request->tls) {
         if (!session->closed) session->refusal = refusal;
         return nullptr;
@@ -450,9 +435,9 @@ bool QueryDataAvailable(Handle handle, uint32_t* bytes) {
   }
   if (request->ended) return true;
   if (request->tls) return TakeArrived(*request, bytes);
-  if (!WaitFor(*request->session, request->socket, POLLIN)) return Fail(*request);
+  if (!WaitFor(*request->session, request->socket.Get(), POLLIN)) return Fail(*request);
   int pending = 0;
-  if (ioctl(request->socket, FIONREAD, &pending) != 0) return Fail(*request);
+  if (ioctl(request->socket.Get(), FIONREAD, &pending) != 0) return Fail(*request);
   if (pending == 0) {
     // Readable with nothing to read: the connection has ended or failed,
     // unless data arrived just now.

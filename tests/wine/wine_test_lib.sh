@@ -213,7 +213,9 @@ close_main_window() {
 # program's server host, RATE (e.g. 2m, 0 for none) limiting every transfer;
 # with CERTIFICATE and KEY (PEM files) over https only, where "/to-http/..."
 # redirects to the same path over http. Each request's range goes to
-# $server_log. Stopped when the test ends.
+# $server_log, as $server_log_format says when the caller sets it (nginx's
+# variables: a benchmark counts connections with $connection). Stopped when
+# the test ends.
 start_content_server() {
   local root=$1 rate=${2:-0} ssl="" tls=""
   if [[ -n ${3:-} ]]; then
@@ -233,7 +235,7 @@ pid $server_dir/nginx.pid;
 error_log $server_dir/error.log warn;
 events { worker_connections 64; }
 http {
-  log_format ranges '\$request_uri \$status range=\$http_range';
+  log_format ranges '${server_log_format:-\$request_uri \$status range=\$http_range}';
   access_log $server_log ranges;
   client_body_temp_path $server_dir/body;
   default_type application/octet-stream;
