@@ -17,8 +17,11 @@ namespace {
 constexpr char kRequestHeaders[] = "Accept-Encoding:*\r\nAccept-Ranges:bytes\r\nRange:bytes=%" PRId64 "-\r\n";
 constexpr size_t kHeaderBufferSize = 128;
 // Always from the server, and never into the cache: a client of several
-// gigabytes must not be stored twice.
-constexpr uint32_t kUrlFlags = net::kReload | net::kNoCacheWrite;
+// gigabytes must not be stored twice. No cookies: the content server sets
+// none, and WinINet keeps its cookies in its URL cache, whose index it locks
+// and maps several times for every request (under Wine about thirty calls to
+// its server a file).
+constexpr uint32_t kUrlFlags = net::kReload | net::kNoCacheWrite | net::kNoCookies;
 
 constexpr char kWrongRange[] = "cHttp::OnExecute :: range error (-7)";
 constexpr char kEncodedBody[] = "cHttp::OnExecute :: content encoding error (-8)";

@@ -30,6 +30,7 @@ using Handle = void*;
 enum UrlFlags : uint32_t {
   kReload = 0x80000000u,        // INTERNET_FLAG_RELOAD: fetch from the server, not the cache
   kNoCacheWrite = 0x04000000u,  // INTERNET_FLAG_NO_CACHE_WRITE: keep the response out of the cache
+  kNoCookies = 0x00080000u,     // INTERNET_FLAG_NO_COOKIES: neither send nor keep cookies
 };
 
 // Process-wide connection options (the WinINet numbers).

@@ -44,14 +44,24 @@ using platform::OwnedInternet;
 
 struct Request;
 
+// The event a session's calls are awaited on: one for all its requests, made
+// once (under Wine each event made, reset and closed is a call to its server,
+// which all threads share: made per request, they were a tenth of a small
+// file's calls). Shared, because a completion may outlive the session.
+using SharedEvent = std::shared_ptr<platform::OwnedHandle>;
+
 // The end of a request's pending call, as WinINet's thread reports it. It
 // lives as long as either side needs it: the request record holds it, and
 // WinINet holds it (as the request's context) until it says the handle is
 // closing, since a call we gave up on may still end after that. What WinINet
 // writes when a call ends (the count of InternetQueryDataAvailable, the
-// buffers of InternetReadFileExA) lives here for the same reason.
+// buffers of InternetReadFileExA) lives here for the same reason. `finished`
+// tells this call's end from a late end of an earlier request of the session,
+// which signals the same event.
 struct Completion {
-  platform::OwnedHandle done{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+  explicit Completion(SharedEvent event) : done(std::move(event)) {}
+  const SharedEvent done;
+  std::atomic<bool> finished{false};
   std::atomic<bool> succeeded{false};
   std::atomic<DWORD> error{0};  // of a call that failed, as WinINet's thread reports it
   // WinINet followed a redirect to an http URL. Under Wine it does so from
@@ -76,6 +86,8 @@ struct Session : Record {
   std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
   // Set once by Close: a wait on any of the session's requests ends at once.
   platform::OwnedHandle closedEvent{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  // Signalled by the end of any of its requests' pending calls.
+  const SharedEvent callDone = std::make_shared<platform::OwnedHandle>(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   bool closed = false;
   std::vector<Request*> requests;
 };
@@ -88,7 +100,7 @@ struct Request : Record {
   // Used without the lock by the calls below: WinINet fails a call on a
   // handle that another thread has closed.
   OwnedInternet internet;
-  CompletionRef completion = std::make_shared<Completion>();
+  CompletionRef completion;  // made with the session's event
   DWORD_PTR context = 0;  // WinINet's reference to `completion`
   bool closedBySession = false;
   std::atomic<bool> failed{false};  // a call failed: every later one fails
@@ -101,7 +113,8 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* informa
     const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(information);
     (*completion)->error = result->dwResult != 0 ? 0 : result->dwError;
     (*completion)->succeeded = result->dwResult != 0;
-    SetEvent((*completion)->done.Get());
+    (*completion)->finished = true;
+    SetEvent((*completion)->done->Get());
   } else if (status == INTERNET_STATUS_REDIRECT) {
     if (information && _strnicmp(static_cast<const char*>(information), "http:", 5) == 0) {
       (*completion)->redirectedToHttp = true;
@@ -146,13 +159,17 @@ bool Fail(Request& request) {
 // the running flag reads 0, or when the session is closed.
 bool AwaitCompletion(Request& request) {
   Session& session = *request.session;
-  const HANDLE events[] = {request.completion->done.Get(), session.closedEvent.Get()};
-  for (DWORD waited = 0; waited < session.timeoutMs; waited += kWaitSliceMs) {
+  const Completion& completion = *request.completion;
+  const HANDLE events[] = {completion.done->Get(), session.closedEvent.Get()};
+  for (DWORD waited = 0; waited < session.timeoutMs;) {
     const DWORD slice = std::min<DWORD>(kWaitSliceMs, session.timeoutMs - waited);
+    const DWORD start = GetTickCount();
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, slice);
-    if (woke == WAIT_OBJECT_0) return request.completion->succeeded;
-    if (woke != WAIT_TIMEOUT) return false;  // the session was closed
+    if (completion.finished) return completion.succeeded;
+    if (woke != WAIT_OBJECT_0 && woke != WAIT_TIMEOUT) return false;  // the session was closed
     if (session.running && session.running->load() == 0) return false;
+    // A late end of an earlier request woke the wait: only the time counts.
+    waited += woke == WAIT_TIMEOUT ? slice : std::min<DWORD>(GetTickCount() - start, slice);
   }
   return false;
 }
@@ -164,7 +181,7 @@ bool AwaitCompletion(Request& request) {
 template <class Call>
 bool CallUntilAnswered(Request& request, Call call) {
   for (;;) {
-    ResetEvent(request.completion->done.Get());
+    request.completion->finished = false;
     if (call()) return true;
     if (GetLastError() != ERROR_IO_PENDING || !AwaitCompletion(request)) return Fail(request);
   }
@@ -266,6 +283,7 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
   if (!SplitUrl(url, &parts)) return nullptr;
   auto request = std::make_shared<Request>();
   request->session = session;
+  request->completion = std::make_shared<Completion>(session->callDone);
   {
     // None of these waits for the network. The request is on the session's
     // list before it is sent, so that a close of the session ends it.
@@ -299,7 +317,7 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     session->requests.push_back(request.get());
   }
   // Until the response head is in, the timeout has passed or the run stopped.
-  ResetEvent(request->completion->done.Get());
+  request->completion->finished = false;
   request->completion->error = 0;
   request->completion->redirectedToHttp = false;
   bool sent = HttpSendRequestA(request->internet.Get(), nullptr, 0, nullptr, 0) != FALSE;
