@@ -5,6 +5,7 @@
 
 #include "app/download_control.h"
 #include "download/downloaders.h"
+#include "download/manifest_fetch.h"
 #include "download/manifest_trust.h"
 #include "json/json.h"
 #include "platform/files.h"
@@ -59,18 +60,6 @@ bool FetchedIsNewer(const ManifestFacts& local, const ManifestFacts& fetched) {
   return !local.hasVersion || local.version < fetched.version;
 }
 
-// The manifest into `manifest`, then its signature, beside it on the server,
-// into `signature`. False when the manifest brought nothing. A signature that
-// does not arrive leaves no file: the check names it missing. A build that
-// takes unsigned manifests asks for none.
-bool FetchSigned(cResDownloader& fetch, const char* manifestUrl, const char* manifest, const char* signature) {
-  if (fetch.DownloadResource(manifestUrl, manifest) == 0) return false;
-  if (!platform::ManifestSignaturesRequired()) return true;
-  const std::string signatureUrl = std::string(manifestUrl) + ".sig";
-  if (fetch.DownloadResource(signatureUrl.c_str(), signature) == 0) platform::RemoveFile(signature);
-  return true;
-}
-
 void Replace(const char* from, const char* to) {
   platform::RemoveFile(to);
   platform::RenameFile(from, to);
@@ -78,7 +67,7 @@ void Replace(const char* from, const char* to) {
 
 }  // namespace
 
-ManifestLoad LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info) {
+ManifestLoad LoadDownloadManifest(const char* servers, DownloadInfo* info) {
   info->sizeKnown = false;
   info->totalSize = 0;
   info->refusal[0] = 0;
@@ -88,7 +77,9 @@ ManifestLoad LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info) {
   ReadFacts(kManifest, &local);
   const char* target = local.present ? kFetched : kManifest;
   const char* targetSignature = local.present ? kFetchedSignature : kSignature;
-  if (!FetchSigned(fetch, manifestUrl, target, targetSignature)) {
+  // A build that takes unsigned manifests asks for no signature.
+  if (FetchManifest(fetch, servers, target, targetSignature, platform::ManifestSignaturesRequired()) !=
+      ManifestFetch::kFetched) {
     if (local.present) platform::RemoveFile(kFetched);  // whatever part of it arrived
     return ManifestLoad::kNetworkError;
   }

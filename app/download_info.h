@@ -1,6 +1,6 @@
 #pragma once
-// The download information: the manifest "file.json" brought from the
-// content server into the current directory (the resource folder), where
+// The download information: the manifest "file.json" brought from a
+// content server (download/manifest_fetch.h) into the current directory (the resource folder), where
 // the download manager reads it later, and the client's total size.
 //
 // The server's copy comes with its signature "file.json.sig", and is used
@@ -38,6 +38,8 @@ enum class ManifestLoad {
   kUnverified,
 };
 
-// Some transfer failures end the program (the fetch asks the host, with
-// their own messages): the result is then kNetworkError.
-ManifestLoad LoadDownloadManifest(const char* manifestUrl, DownloadInfo* info);
+// `servers`: the content servers' base URLs (';' between them), whose
+// "file.json" is fetched from the first that answers. Some transfer failures
+// end the program (the fetch asks the host, with their own messages): the
+// result is then kNetworkError.
+ManifestLoad LoadDownloadManifest(const char* servers, DownloadInfo* info);

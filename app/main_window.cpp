@@ -318,10 +318,8 @@ void cWinMain::OnDownloadIncomplete(int missingFiles, std::unique_ptr<char[]> fi
 
 void cWinMain::LoadDownloadInfo() {
   platform::SetCurrentFolder(theApp->resourceFolder);
-  char url[512];
-  std::snprintf(url, sizeof url, "%sfile.json", theApp->serverBaseUrl);
   DownloadInfo info;
-  const ManifestLoad load = LoadDownloadManifest(url, &info);
+  const ManifestLoad load = LoadDownloadManifest(theApp->serverBaseUrl, &info);
   int endCode = 0;
   // A fetch that ended the program has told the player why already.
   if (ProgramEndRequested(&endCode)) return;

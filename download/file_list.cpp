@@ -4,6 +4,21 @@
 
 #include "json/json.h"
 
+namespace {
+
+// The "URL" of each "Mirrors" element that can carry names.
+std::vector<const char*> ReadMirrors(cJson& manifest) {
+  std::vector<const char*> mirrors;
+  cJson::Node* list = manifest.Find("Mirrors");
+  for (int i = 0; list && list->Element(i); ++i) {
+    cJson::Node* url = list->Element(i)->Child("URL");
+    if (url && IsServerUrl(url->GetText())) mirrors.push_back(url->GetText());
+  }
+  return mirrors;
+}
+
+}  // namespace
+
 ManifestProblem cFileList::Read(cJson& manifest, const char** missing) {
   entries_.clear();
   text_.clear();
@@ -11,7 +26,8 @@ ManifestProblem cFileList::Read(cJson& manifest, const char** missing) {
   const ManifestProblem problem = ReadManifestSummary(manifest, &summary, missing);
   if (problem != ManifestProblem::kNone) return problem;
   totalSize_ = summary.totalSize;
-  baseUrl_ = summary.baseUrl ? summary.baseUrl : "";
+  servers_.assign(1, summary.baseUrl ? summary.baseUrl : "");
+  for (const char* mirror : ReadMirrors(manifest)) servers_.emplace_back(mirror);
   entries_.reserve(static_cast<size_t>(summary.fileCount));
   for (int i = 0; i < summary.fileCount; ++i) {
     const ManifestEntry entry = ReadManifestEntry(summary, i);

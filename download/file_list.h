@@ -1,7 +1,8 @@
 #pragma once
 // cFileList: what a run needs of a manifest, copied out of its JSON tree into
-// one block of text and a table: the base URL, "TotalSize" and each entry's
-// name, size and digest. Every lane of a run reads it at once, which a JSON
+// one block of text and a table: the servers (the base URL "URL", then each
+// usable "URL" of "Mirrors"), "TotalSize" and each entry's name, size and
+// digest. Every lane of a run reads it at once, which a JSON
 // tree does not allow (even a lookup changes a tree), and the tree can go
 // as soon as the list is made: 100,000 entries take about 12 MB here against
 // some 75 MB as a tree in the 32-bit program.
@@ -23,7 +24,12 @@ class cFileList {
   // "TotalCount", cut to the entries the list holds.
   int Count() const { return static_cast<int>(entries_.size()); }
   int64_t TotalSize() const { return totalSize_; }
-  const char* BaseUrl() const { return baseUrl_.c_str(); }
+  const char* BaseUrl() const { return servers_[0].c_str(); }
+  // The servers a file may come from: 0 is "URL", then the mirrors in the
+  // manifest's order (only URLs that can carry names: http or https, ending
+  // in '/'; the operator tool names the others).
+  int ServerCount() const { return static_cast<int>(servers_.size()); }
+  const char* Server(int index) const { return servers_[static_cast<size_t>(index)].c_str(); }
   // Entry `index` (0 <= index < Count()); its texts live as long as the list.
   ManifestEntry Entry(int index) const;
 
@@ -39,7 +45,7 @@ class cFileList {
   uint32_t Keep(const char* text);
 
   int64_t totalSize_ = 0;
-  std::string baseUrl_;
+  std::vector<std::string> servers_ = {""};
   std::vector<Row> entries_;
   std::vector<char> text_;
 };

@@ -40,12 +40,14 @@ constexpr char kFileWriteError[] = "cHttp::OnExecute :: file write error (-35)";
 constexpr char kTooMuchAvailable[] = "cHttp::OnExecute :: network error (-4)";
 constexpr char kReadsFailed[] = "cHttp::OnExecute :: network error (-5)";
 constexpr char kTooManyEarlyEnds[] = "cHttp::OnExecute :: network error (-9)";
+constexpr char kWrongLength[] = "cHttp::OnExecute :: length error (-10)";
 constexpr char kEarlyEndLogLine[] = "cHttp::OnExecute :: network error (-92)";
 constexpr char kUrlTooLongFormat[] = "cHttp::%s :: url too long (-12)";
 constexpr char kPathTooLongFormat[] = "cHttp::%s :: path too long (-33)";
 
 // The process-wide connection limit; 0 until GetMaxConnections has set it.
 std::atomic<uint32_t> maxConnections{0};
+std::atomic<uint32_t> lowSpeedWindowMs{cHttp::kLowSpeedWindowMs};
 
 }  // namespace
 
@@ -121,12 +123,16 @@ void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const cha
   if (PrepareFile(sourceUrl, localPath, sha256, size)) Start();
 }
 
+void cHttp::SetLowSpeedWindow(uint32_t milliseconds) {
+  lowSpeedWindowMs = milliseconds ? milliseconds : kLowSpeedWindowMs;
+}
+
 void cHttp::OnExecute() {
   EndProgramFor(Transfer());
   CloseSession();
 }
 
-int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
+int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath, TransferEnd* end) {
   if (GetMaxConnections(Host()) == 0) return 0;
   resume = 0;
   whole_ = false;
@@ -138,10 +144,14 @@ int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath) {
   CreateSubDirectories(path);
   running = 1;
   joined = 0;
-  const TransferEnd end = Transfer();
+  const TransferEnd ended = Transfer();
   CloseSession();
   running = 0;
-  EndProgramFor(end);
+  if (end) {
+    *end = ended;
+  } else {
+    EndProgramFor(ended);
+  }
   // A part of a document is no document.
   return whole_ ? doneSize : 0;
 }
@@ -242,7 +252,7 @@ bool cHttp::LearnLength(Pass& pass, Passes& passes) {
   requestHandle = RequestFrom(0);
   pass.requestedFrom = 0;
   const Answer answer = requestHandle ? CheckAnswer(0, 0) : Answer::kNoLength;
-  if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kFailed);
+  if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kRefused);
   pass.total = answer != Answer::kNoLength ? ResourceLength(pass.buffer.get(), kReadBufferSize) : 0;
   if (pass.total == 0) {
     return EndTransfer(pass, passes, internetHandle.load() && running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
@@ -266,6 +276,11 @@ bool cHttp::CheckLocalBytes(Pass& pass, Passes& passes) {
   }
   passes.found = startOffset;
   if (pass.total != startOffset) return true;
+  // An empty file is made without asking the server for it.
+  if (pass.total == 0 && resume) {
+    const platform::OwnedFile made(platform::OpenFile(path, "ab"));
+    if (!made) return Abandon(pass, passes, kFileOpenError);
+  }
   if (passes.first) OnStart(startOffset);
   whole_ = true;
   OnFinish(startOffset, doneSize);
@@ -282,7 +297,7 @@ bool cHttp::RequestTheRest(Pass& pass, Passes& passes) {
       return EndTransfer(pass, passes, running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
     }
     const Answer answer = CheckAnswer(startOffset, pass.total);
-    if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kFailed);
+    if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kRefused);
     if (answer == Answer::kNoLength) {
       return EndTransfer(pass, passes, running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
     }
@@ -355,6 +370,7 @@ int64_t cHttp::CountChunk(Passes& passes, uint32_t bytes) {
 }
 
 cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
+  pass.windowStart = platform::TickCount();
   for (;;) {
     // Takes what has arrived: each piece is on disk and counted at once.
     uint32_t n = 0;
@@ -369,6 +385,12 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
       n = 0;
     }
     if (n == 0 && running) return BodyEnd::kEarly;
+    // More than the file: never written, whatever the server says it sends.
+    if (n > pass.total - doneSize) {
+      Abandon(pass, passes, kWrongLength);
+      passes.end = TransferEnd::kRefused;
+      return BodyEnd::kTransferEnded;
+    }
 
     if (!WriteChunk(pass, n)) {
       Abandon(pass, passes, kFileWriteError);
@@ -395,8 +417,21 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
     // Only bytes past the furthest point reached are progress: a server
     // that sends the same first bytes again and again (a whole body to
     // every range, each cut short) must still run out of early ends.
-    if (fresh > 0) passes.earlyEnds = 0;
+    pass.fresh += fresh;
+    if (TooSlow(pass, n)) return BodyEnd::kEarly;
   }
+}
+
+bool cHttp::TooSlow(Pass& pass, uint32_t bytes) {
+  const uint32_t now = platform::TickCount();
+  pass.windowBytes += bytes;
+  if (pass.windowBytes >= kLowSpeedBytes) {
+    pass.windowStart = now;
+    pass.windowBytes = 0;
+    return false;
+  }
+  pass.tooSlow = now - pass.windowStart >= lowSpeedWindowMs.load();
+  return pass.tooSlow;
 }
 
 cHttp::BodyEnd cHttp::Ended(Pass& pass, Passes& passes, TransferEnd end) {
@@ -405,6 +440,9 @@ cHttp::BodyEnd cHttp::Ended(Pass& pass, Passes& passes, TransferEnd end) {
 }
 
 bool cHttp::EndPass(Pass& pass, Passes& passes) {
+  // A pass that brought new bytes was progress, unless it brought too few
+  // to keep going: those count against the server like an empty one.
+  if (pass.fresh > 0 && !pass.tooSlow) passes.earlyEnds = 0;
   if (++passes.earlyEnds >= kEarlyEndsLimit) return EndTransfer(pass, passes, TransferEnd::kEarlyEnds);
   ReleasePass(pass);
   AppendTransferLog(Host().WorkFolder(), __DATE__ " " __TIME__, kEarlyEndLogLine);

@@ -25,12 +25,19 @@
 enum class TransferEnd {
   kWhole,        // the whole file is on disk (and matched its digest, if it has one)
   kStopped,      // the running flag was cleared: the bytes on disk stay for a resume
-  kFailed,       // the file or the server's answer failed it; the player was told
+  kFailed,       // the local file failed it (or its arguments); the player was told
+  kRefused,      // the server's answer was refused (told): another server may serve it
   kMismatched,   // its bytes did not match its digest, fetched again or not
   kUnreachable,  // no answer with a length came from the server (not told yet)
-  kEarlyEnds,    // too many early ends in a row (not told yet)
+  kEarlyEnds,    // too many early ends in a row, or too slow a body (not told yet)
   kEnding,       // the program is ending: the host was told why
 };
+
+// Whether another server might serve the file that ended so.
+inline bool IsServerFault(TransferEnd end) {
+  return end == TransferEnd::kRefused || end == TransferEnd::kMismatched || end == TransferEnd::kUnreachable ||
+         end == TransferEnd::kEarlyEnds;
+}
 
 class cHttp : public cThread {
  public:
@@ -60,8 +67,9 @@ class cHttp : public cThread {
   // Resource mode: fetches from byte 0 on the calling thread; returns the
   // number of bytes written, 0 unless the whole resource was fetched. A
   // server that cannot be reached, or that cuts every answer short, ends the
-  // program through the host.
-  int64_t DownloadResource(const char* sourceUrl, const char* localPath);
+  // program through the host, unless `end` is given: it then says how the
+  // fetch ended, and the caller decides (another server may answer).
+  int64_t DownloadResource(const char* sourceUrl, const char* localPath, TransferEnd* end = nullptr);
 
   // File mode on the calling thread, as DownloadFile sets it up: the
   // arguments first (false, after telling the player, when one does not
@@ -82,6 +90,14 @@ class cHttp : public cThread {
   // Whether the last transfer failed because the file's bytes did not match
   // its digest, fetched again or not. Asked like IsWhole.
   bool IsMismatched() const { return mismatched_; }
+
+  // A body that brings fewer than kLowSpeedBytes in kLowSpeedWindowMs is
+  // broken off and resumed, as an early end: a server that sends a byte
+  // every few seconds would otherwise hold a transfer for weeks, never
+  // reaching the receive timeout. Tests shorten the window (0 restores it).
+  static constexpr int64_t kLowSpeedBytes = 1024;
+  static constexpr uint32_t kLowSpeedWindowMs = 30000;
+  static void SetLowSpeedWindow(uint32_t milliseconds);
 
   // The number of transfers to run at once; sets the process-wide limit.
   // When the system gives none, `host` is told to end the program, and 0 is
@@ -132,6 +148,9 @@ class cHttp : public cThread {
   // Copies the body into the file, chunk by chunk, as it arrives.
   BodyEnd CopyBody(Pass& pass, Passes& passes);
   BodyEnd Ended(Pass& pass, Passes& passes, TransferEnd end);
+  // Counts a chunk into the low-speed window; true, once a whole window has
+  // brought fewer than kLowSpeedBytes, when the body is to be broken off.
+  bool TooSlow(Pass& pass, uint32_t bytes);
   // After a body that ended early: true for the next pass, false when too
   // many early ends in a row end the transfer.
   bool EndPass(Pass& pass, Passes& passes);

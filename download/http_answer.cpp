@@ -97,8 +97,9 @@ cHttp::Answer cHttp::CheckAnswer(int64_t offset, int64_t total) {
   // did: nothing says where its body ends.
   char length[32];
   if (!net::QueryContentLength(requestHandle, length, sizeof length)) return Answer::kNoLength;
-  // What the answer says the whole file is.
-  int64_t answered = std::strtoll(length, nullptr, 10);
+  // What the answer says the whole file is, and how much of it it sends.
+  const int64_t sent = std::strtoll(length, nullptr, 10);
+  int64_t answered = sent;
   if (status == 206) {
     int64_t start = -1;
     if (!net::QueryHeader(requestHandle, "Content-Range", text, sizeof text) || !RangeStart(text, &start) ||
@@ -108,9 +109,10 @@ cHttp::Answer cHttp::CheckAnswer(int64_t offset, int64_t total) {
     }
     if (!RangeTotal(text, &answered)) answered = -1;
   }
-  // Another file than the one the manifest describes: never written. The
-  // request that learns the length has no total to hold it to yet.
-  if (total > 0 && answered != total) {
+  // Another file than the one the manifest describes, or more of it than
+  // there is after `offset`: never written. The request that learns the
+  // length has no total to hold it to yet.
+  if (total > 0 && (answered != total || (status == 206 && sent > total - offset))) {
     Warn(kWrongLength);
     return Answer::kRefused;
   }

@@ -24,6 +24,13 @@ struct cHttp::Pass {
   int64_t total = 0;
   // The offset the pass's open request asks from; -1 when it has none.
   int64_t requestedFrom = -1;
+  // Bytes past the furthest point reached that the pass brought: progress.
+  int64_t fresh = 0;
+  // The low-speed window: when it began, and the bytes that came since.
+  uint32_t windowStart = 0;
+  int64_t windowBytes = 0;
+  // The body was broken off for bringing too little.
+  bool tooSlow = false;
 };
 
 // What the passes of one transfer carry from one to the next.

@@ -60,6 +60,11 @@ bool IsUsableBaseUrl(const char* baseUrl) {
   return length > 0 && baseUrl[length - 1] == '/';
 }
 
+bool IsServerUrl(const char* url) {
+  return url && (std::strncmp(url, "http://", 7) == 0 || std::strncmp(url, "https://", 8) == 0) &&
+         IsUsableBaseUrl(url);
+}
+
 bool IsSafeRelativeName(const char* name) {
   if (!name || !*name || IsSeparator(name[0]) || std::strchr(name, ':')) return false;
   const char* componentStart = name;

@@ -42,6 +42,10 @@ ManifestEntry ReadManifestEntry(const ManifestSummary& summary, int index);
 // True when `baseUrl` can carry file names: not empty and ending in '/'.
 bool IsUsableBaseUrl(const char* baseUrl);
 
+// True for a server's base URL a mirror may name: http:// or https://,
+// ending in '/'.
+bool IsServerUrl(const char* url);
+
 // True when `name` stays inside the download folder: not empty, no leading
 // separator, no drive or stream (':'), and no component made only of dots
 // and blanks ("..", which Windows also reaches through "... " and the like),

@@ -40,7 +40,7 @@ bool cJson::Parse(const char* text) {
   const char* object = JsonParser::FindRootObject(text);
   if (!object) return false;
   JsonNode* newRoot = new (std::nothrow) JsonNode("head-node");
-  if (!newRoot || !newRoot->members.IsUsable()) {
+  if (!newRoot || !newRoot->key || !newRoot->members.IsUsable()) {
     delete newRoot;
     return false;
   }

@@ -2,26 +2,34 @@
 
 #include <cstring>
 
+#include <new>
+
 namespace {
 
-// Copies as much of `text` as fits, always terminated.
-void CopyBounded(char* destination, size_t capacity, const char* text) {
+// The key of every node without one: never freed.
+const char kNoKey[] = "";
+
+// A copy of at most capacity - 1 characters of `text`; kNoKey for an empty
+// one, null when memory ran out.
+const char* CopyBounded(const char* text, size_t capacity) {
   size_t length = 0;
   while (text && length + 1 < capacity && text[length]) ++length;
-  if (length) std::memcpy(destination, text, length);
-  destination[length] = 0;
+  if (length == 0) return kNoKey;
+  char* copy = new (std::nothrow) char[length + 1];
+  if (!copy) return nullptr;
+  std::memcpy(copy, text, length);
+  copy[length] = 0;
+  return copy;
 }
 
 }  // namespace
 
-cJson::Node::Node(Kind nodeKind, const char* nodeKey) : kind(nodeKind) {
-  SetTypeName("cJson::Node");
-  CopyBounded(key, sizeof key, nodeKey);
+cJson::Node::Node(Kind nodeKind, const char* nodeKey)
+    : kind(nodeKind), typeName("cJson::Node"), key(CopyBounded(nodeKey, kKeyCapacity)) {}
+
+cJson::Node::~Node() {
+  if (key != kNoKey) delete[] key;
 }
-
-cJson::Node::~Node() = default;
-
-void cJson::Node::SetTypeName(const char* name) { CopyBounded(typeName, sizeof typeName, name); }
 
 void cJson::Node::Clear() {}
 const char* cJson::Node::GetText() { return typeName; }

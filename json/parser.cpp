@@ -17,6 +17,32 @@ const char* SkipSpace(const char* cursor) {
   return cursor;
 }
 
+// How far past a scalar's start its closing quote is looked for: a scalar
+// longer than the reader keeps ends as an unquoted one does, and no text
+// makes the search costly.
+constexpr size_t kQuoteSearchLength = JsonParser::kMaxScalarLength + 2;
+
+// The ',' or '}' that ends the scalar starting at `value` (or the NUL: the
+// text was cut short). A quoted scalar ends at the first of them that follows
+// a quote (white space between): a ',' or '}' inside the quotes is text
+// ("Hello, World.ogg"), and a text cut before that quote holds no whole
+// value. A quote counts as closing whatever precedes it, since the reader
+// keeps backslashes as written (the UX documents' "c:\TARVIK\download\"
+// ends in one). Unquoted, or with no closing quote within the search, the
+// first ',' or '}' ends it.
+const char* ScalarEnd(const char* value) {
+  const char* first = value;
+  while (*first && *first != ',' && *first != '}') ++first;
+  if (*value != '"' || *first == 0) return first;
+  for (const char* at = first;; ++at) {
+    if (*at == 0) return at;
+    if (static_cast<size_t>(at - value) > kQuoteSearchLength) return first;
+    if (*at != ',' && *at != '}') continue;
+    const char* before = at;
+    while (before > value + 1 && IsSpace(before[-1])) --before;
+    if (before > value + 1 && before[-1] == '"') return at;
+  }
+}
 
 }  // namespace
 
@@ -103,7 +129,7 @@ JsonParser::Adoption JsonParser::Adopt(JsonNode* object, const Key& key, cJson::
 void JsonParser::ReadNestedObject(const char*& cursor, JsonNode* object, const Key& key, int depth) {
   if (depth >= kMaxDepth || !Spend(1)) return StopAt(cursor);
   JsonNode* child = new (std::nothrow) JsonNode(key.text);
-  if (!child || !child->members.IsUsable()) {
+  if (!child || !child->key || !child->members.IsUsable()) {
     delete child;
     return StopOutOfMemory(cursor);
   }
@@ -128,7 +154,7 @@ bool JsonParser::ReadArray(const char*& cursor, JsonNode* object, const Key& key
       return false;
     }
     JsonNodes* array = new (std::nothrow) JsonNodes(key.text);
-    if (!array || !array->MakeElements(count)) {
+    if (!array || !array->key || !array->MakeElements(count)) {
       delete array;
       StopOutOfMemory(cursor);
       return false;
@@ -141,7 +167,8 @@ bool JsonParser::ReadArray(const char*& cursor, JsonNode* object, const Key& key
     // Arrays of scalars are not read: an empty node marks the member, and
     // the array's text ends the reading of this object below.
     JsonValues* values = new (std::nothrow) JsonValues(key.text);
-    if (!values) {
+    if (!values || !values->key) {
+      delete values;
       StopOutOfMemory(cursor);
       return false;
     }
@@ -156,8 +183,7 @@ bool JsonParser::ReadArray(const char*& cursor, JsonNode* object, const Key& key
 }
 
 bool JsonParser::ReadScalar(const char*& cursor, JsonNode* object, const Key& key) {
-  const char* mark = cursor;
-  while (*mark && *mark != ',' && *mark != '}') ++mark;
+  const char* mark = ScalarEnd(cursor);
   if (*mark == 0) {
     StopAt(cursor);
     return false;
@@ -169,7 +195,7 @@ bool JsonParser::ReadScalar(const char*& cursor, JsonNode* object, const Key& ke
   const size_t length = static_cast<size_t>(stop - start);
   if (length <= kMaxScalarLength) {
     JsonValue* value = new (std::nothrow) JsonValue(key.text, start, length);
-    if (!value || !value->text) {
+    if (!value || !value->key || !value->text) {
       delete value;
       StopOutOfMemory(cursor);
       return false;
@@ -189,12 +215,11 @@ bool JsonParser::CountElements(const char* cursor, int32_t* count) const {
     if (*cursor == 0) return false;
     if (*cursor == '{') ++braces;
     if (*cursor == ':') {
-      // A scalar runs to the next ',' or '}', as ReadScalar reads it: a '{'
-      // or ']' in it (a file name may hold them) is text, not structure.
+      // A scalar runs to its end as ReadScalar reads it: a '{' or ']' in it
+      // (a file name may hold them) is text, not structure.
       const char* value = SkipSpace(cursor + 1);
       if (*value == '{' || *value == '[') continue;
-      while (*value && *value != ',' && *value != '}') ++value;
-      cursor = value - 1;
+      cursor = ScalarEnd(value) - 1;
     }
   }
   if (braces > std::numeric_limits<int32_t>::max()) return false;

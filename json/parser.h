@@ -3,12 +3,17 @@
 //
 // It reads the form the program's own documents are written in: one root
 // object of members "key": value, where a value is an object, an array of
-// flat objects, or a scalar kept as the raw text up to the next ',' or '}'
-// (no escapes, so Windows paths with single backslashes read as written).
+// flat objects, or a scalar kept as the raw text up to the next ',' or '}',
+// or for a quoted scalar up to the first ',' or '}' after a quote, so that a
+// quoted one may hold them (no escapes, so Windows paths with single
+// backslashes read as written).
 // It detects no errors; text outside that form yields whatever the steps
 // below make of it, and the quirks are part of the form:
 //   - a key loses the character just before its ':' (its closing quote);
-//   - a scalar ends at the first ',' or '}', quoted or not;
+//   - a scalar ends at the first ',' or '}'; a quoted one at the first that
+//     follows a quote (white space between), looked for within its first
+//     1,025 characters, else at the first; a text that ends before such a
+//     quote is cut short inside the scalar;
 //   - an array of objects gets as many elements as there are '{' before the
 //     first ']', neither counted inside a scalar (up to its ',' or '}');
 //   - an array of anything else becomes an empty JsonValues and ends the

@@ -68,7 +68,7 @@ TEST_F(DownloadInfoTest, KeepsTheNewerVerifiedManifestAndNeverLeavesTheFetchedCo
       {"server copy 6 forged", Manifest("5", "500"), Manifest("6", "600"), false, true, 500, kSigned, kForged},
       {"local copy 6 forged", Manifest("6", "500"), Manifest("5", "600"), true, true, 600, kForged, kSigned},
   };
-  const std::string url = server.Url("/json/file.json");
+  const std::string url = server.Url("/json/");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove("file.json");
@@ -92,7 +92,7 @@ TEST_F(DownloadInfoTest, KeepsTheNewerVerifiedManifestAndNeverLeavesTheFetchedCo
 }
 
 TEST_F(DownloadInfoTest, WithoutAVerifiedManifestNothingIsUsedAndTheLocalCopyStays) {
-  const std::string url = server.Url("/json/file.json");
+  const std::string url = server.Url("/json/");
   server.AddFile("/json/file.json", Manifest("7", "700"));
   server.AddFile("/json/file.json.sig", DevKeySignature("forged"));
   for (const std::string& local : {Manifest("6", "600"), std::string()}) {
@@ -121,7 +121,7 @@ TEST_F(DownloadInfoTest, TheFilesInForceWeighWhatAFolderStillNeeds) {
   server.AddFile("/json/file.json", manifest);
   server.AddFile("/json/file.json.sig", DevKeySignature(manifest));
   DownloadInfo info;
-  ASSERT_EQ(LoadDownloadManifest(server.Url("/json/file.json").c_str(), &info), ManifestLoad::kLoaded);
+  ASSERT_EQ(LoadDownloadManifest(server.Url("/json/").c_str(), &info), ManifestLoad::kLoaded);
   std::filesystem::create_directories(NativePath(PathIn("client\\data")));
   for (const auto& [name, size] : {std::pair<const char*, size_t>{"client\\data\\half.pak", 1500},
                                    {"client\\whole.pak", 500}, {"client\\longer.pak", 400},
@@ -139,7 +139,7 @@ TEST_F(DownloadInfoTest, AFailedFetchChangesNothing) {
   cHttpTestServer::Fault missing;
   missing.status = 404;
   server.SetFault("/json/file.json", missing);
-  const std::string url = server.Url("/json/file.json");
+  const std::string url = server.Url("/json/");
   for (const std::string& local : {Manifest("5", "500"), std::string()}) {
     std::filesystem::remove("file.json");
     if (!local.empty()) {

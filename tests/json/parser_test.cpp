@@ -42,7 +42,8 @@ TEST(ParserForm, AcceptedForm) {
        R"({Version:"3",URL:"http://127.0.0.1:1/c/",FileList:[{Name:"a.pak",Size:"5"}]})"},
       {"white space before the root", " \t\r\n{\"a\":1}", R"({a:"1"})"},
       {"text after the root is ignored", R"({"a":1} {"b":2} garbage)", R"({a:"1"})"},
-      {"':' and '{' stay in a value, '}' ends it", R"({"u":"http://h:1/{x}/"})", R"({u:"http://h:1/{x"})"},
+      {"':', '{' and a quoted '}' stay in a value", R"({"u":"http://h:1/{x}/"})", R"({u:"http://h:1/{x}/"})"},
+      {"an unquoted '}' ends a value", R"({"u":h:1/{x}/})", R"({u:"h:1/{x"})"},
   };
   ExpectTrees(cases, sizeof cases / sizeof cases[0]);
 }
@@ -65,8 +66,10 @@ TEST(ParserQuirks, KeysValuesAndArrays) {
   const Case cases[] = {
       {"a key loses the character before its colon", R"({abc:1})", R"({ab:"1"})"},
       {"spaces before the colon are not that character", R"({ "abc" : 1 })", R"({abc:"1"})"},
-      {"a comma cuts a string; the rest starts the next key", R"({"s":"a,b","c":1})", R"({s:"a",b","c:"1"})"},
-      {"a brace inside a string ends the object", R"({"s":"a}b","c":1})", R"({s:"a"})"},
+      {"a quoted comma stays in its string", R"({"s":"Hello, World.ogg","c":1})", R"({s:"Hello, World.ogg",c:"1"})"},
+      {"a quoted brace stays in its string", R"({"s":"a}b","c":1})", R"({s:"a}b",c:"1"})"},
+      {"a comma cuts an unquoted value; the rest starts the next key", R"({"s":a,b,"c":1})", R"({s:"a",b,"c:"1"})"},
+      {"a string's closing quote closes it after a backslash too", R"({"d":"c:\x\","e":2})", R"({d:"c:\x\",e:"2"})"},
       {"the first of two equal keys wins", R"({"a":1,"a":2})", R"({a:"1"})"},
       {"the first of two equal objects wins", R"({"a":{"x":1},"a":{"y":2},"b":3})", R"({a:{x:"1"},b:"3"})"},
       {"an empty array is an empty scalar array and ends the object", R"({"a":1,"v":[],"b":2})",

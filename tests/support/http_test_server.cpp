@@ -417,9 +417,10 @@ Answer cHttpTestServer::Impl::AnswerTo(const Request& request, const std::string
 }
 
 bool cHttpTestServer::Impl::Send(Socket s, const Answer& answer, const Fault& fault, bool keep, bool* reset) {
-  // A body without a length, or one a fault cuts, ends with its connection.
+  // A body without a length, or one a fault cuts or slows, ends with its
+  // connection.
   keep = keep && !fault.omitContentLength && fault.endAfter < 0 && fault.resetAfter < 0 && fault.stallAfter < 0 &&
-         !fault.stallBeforeHead;
+         !fault.stallBeforeHead && fault.trickleAfter < 0;
   std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + Reason(answer.status) + "\r\n";
   head += "Server: cHttpTestServer\r\nContent-Type: application/octet-stream\r\n";
   if (!fault.omitContentLength) head += "Content-Length: " + std::to_string(answer.length) + "\r\n";
@@ -431,13 +432,19 @@ bool cHttpTestServer::Impl::Send(Socket s, const Answer& answer, const Fault& fa
   if (fault.stallBeforeHead) going = Stall(s, reset);
   if (going) going = SendAll(s, head.data(), head.size(), stopping);
   // The body goes in up to two pieces: before and after the fault's cut.
-  enum class Cut { kNone, kEnd, kReset, kStall } action = Cut::kNone;
+  enum class Cut { kNone, kEnd, kReset, kStall, kTrickle } action = Cut::kNone;
   int64_t cut = answer.length;
   if (fault.endAfter >= 0 && fault.endAfter < cut) cut = fault.endAfter, action = Cut::kEnd;
   if (fault.resetAfter >= 0 && fault.resetAfter < cut) cut = fault.resetAfter, action = Cut::kReset;
   if (fault.stallAfter >= 0 && fault.stallAfter <= cut) cut = fault.stallAfter, action = Cut::kStall;
+  if (fault.trickleAfter >= 0 && fault.trickleAfter < cut) cut = fault.trickleAfter, action = Cut::kTrickle;
   if (going) going = SendBody(s, answer.body, answer.offset, cut);
   if (going && action == Cut::kReset) *reset = true;
+  // The rest a byte at a time, until the client lets go or the server stops.
+  for (int64_t at = cut; going && action == Cut::kTrickle && at < answer.length && !stopping; ++at) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(fault.trickleMs));
+    going = SendBody(s, answer.body, answer.offset + at, 1);
+  }
   if (going && action == Cut::kStall && Stall(s, reset)) {
     SendBody(s, answer.body, answer.offset + cut, answer.length - cut);
   }

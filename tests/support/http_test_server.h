@@ -45,6 +45,8 @@ class cHttpTestServer {
     int64_t resetAfter = -1;         // reset the connection after this many body bytes
     int64_t stallAfter = -1;         // hold after this many body bytes (see ReleaseStalls)
     bool stallBeforeHead = false;    // hold before sending anything at all
+    int64_t trickleAfter = -1;       // after this many body bytes, one byte every trickleMs
+    int trickleMs = 0;
     int times = -1;                  // how many responses get the fault; -1: every one
   };
 

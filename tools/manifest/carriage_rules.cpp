@@ -10,7 +10,8 @@
 namespace manifest_tool {
 namespace {
 
-// Characters that end a value in the downloader's JSON reader, quoted or not.
+// Characters that end an unquoted value in the downloader's JSON reader; a
+// name, always quoted, may hold them.
 const char kJsonBreakers[] = ",}";
 
 // Characters that change what a base URL means ('?' a query, '#' a
@@ -105,7 +106,6 @@ std::vector<std::string> NameProblems(const std::string& name) {
                        std::to_string(kMaxNameLength));
   }
   if (name.find('\0') != std::string::npos) problems.push_back("holds 0x00, a control character");
-  AddBreakers(name, kJsonBreakers, "which ends a value in the downloader's JSON reader", problems);
   for (size_t i = 0; i < count && i < 16; ++i) problems.push_back(DescribeFault(name, findings[i]));
   if (count > 16) problems.push_back("and more");
   return problems;

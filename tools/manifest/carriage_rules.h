@@ -1,8 +1,8 @@
 #pragma once
 // What the downloader can carry in a manifest. Its JSON reader keeps every
-// value as raw text up to the first ',' or '}' and drops blanks and quotes at
-// a value's end; its transfer copies a URL into 1023 characters and a path
-// into 255 bytes; it fetches "URL" followed by "Name" percent-encoded, and
+// value as raw text, a quoted one up to the first ',' or '}' after a quote,
+// and drops blanks and quotes at a value's end; its transfer copies a URL
+// into 1023 characters and a path into 255 bytes; it fetches "URL" followed by "Name" percent-encoded, and
 // writes the file under the name itself, which Windows must be able to store.
 
 #include <string>

@@ -76,6 +76,7 @@ class cChecker {
       if (!manifest_.Find(member)) Problem(std::string("has no \"") + member + "\"");
     }
     CheckExpiry();
+    CheckMirrors();
     ManifestSummary summary;
     const char* missing = nullptr;
     if (ReadManifestSummary(manifest_, &summary, &missing) != ManifestProblem::kNone) return;
@@ -99,6 +100,26 @@ class cChecker {
     CheckEntries(summary);
   }
 
+  // Each mirror's URL, in the form the downloader uses it in.
+  void CheckMirrors() {
+    cJson::Node* mirrors = manifest_.Find("Mirrors");
+    if (mirrors && mirrors->kind != cJson::Node::eJsonNodes) {
+      Problem("\"Mirrors\" is not an array of objects with a \"URL\": the downloader uses none of them, and reads"
+              " no member after them");
+      return;
+    }
+    for (int i = 0; mirrors && mirrors->Element(i); ++i) {
+      cJson::Node* url = mirrors->Element(i)->Child("URL");
+      if (!url) {
+        Problem("mirror " + std::to_string(i) + " has no \"URL\"");
+        continue;
+      }
+      for (const std::string& problem : BaseUrlProblems(url->GetText())) {
+        Problem("mirror \"" + std::string(url->GetText()) + "\" " + problem);
+      }
+    }
+  }
+
   void CheckEntries(const ManifestSummary& summary) {
     int64_t sum = 0;
     std::set<std::string> seen;
@@ -118,10 +139,7 @@ class cChecker {
       if (!nameNode) Problem(label + " has no \"Name\"");
       if (!sizeNode) Problem(label + " has no \"Size\"");
       const int64_t size = sizeNode ? sizeNode->GetInt64() : 0;
-      if (sizeNode && size <= 0) {
-        Problem(label + " has the size " + std::to_string(size) +
-                "; a file of length 0 reads as an unreachable server");
-      }
+      if (sizeNode && size < 0) Problem(label + " has the size " + std::to_string(size) + ", which no file has");
       sum += size;
       if (hashNode && !platform::IsSha256Text(hashNode->GetText())) {
         Problem(label + " has a \"SHA256\" that is not 64 hexadecimal digits: the downloader cannot verify it");

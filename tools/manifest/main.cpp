@@ -22,13 +22,16 @@ enum ExitCode { kOk = 0, kProblemsFound = 1, kUsage = 2 };
 
 const char kUsageText[] =
     "usage:\n"
-    "  manifest-tool write FOLDER --url URL [--version N] [--expires DAYS] [--output FILE]\n"
+    "  manifest-tool write FOLDER --url URL [--mirror URL]... [--version N] [--expires DAYS]\n"
+    "                     [--output FILE]\n"
     "      Lists every file below FOLDER in a manifest (default output: file.json in the\n"
     "      current folder). URL is where the files of FOLDER lie on the server; it ends\n"
-    "      with '/'. Without --version the manifest gets the version stored in FILE plus 1\n"
-    "      (1 for a first one). --expires: the downloader refuses the manifest DAYS days\n"
-    "      from now. Nothing is written when any file cannot be carried; every such file\n"
-    "      is named. Sign the manifest afterwards: any change to it needs a new signature.\n"
+    "      with '/'. Each --mirror names another server with the same files, tried in\n"
+    "      turn when a file's server fails it. Without --version the manifest gets the\n"
+    "      version stored in FILE plus 1 (1 for a first one). --expires: the downloader\n"
+    "      refuses the manifest DAYS days from now. Nothing is written when any file cannot\n"
+    "      be carried; every such file is named. Sign the manifest afterwards: any change\n"
+    "      to it needs a new signature.\n"
     "  manifest-tool check FILE [--folder FOLDER] [--public KEY]\n"
     "      Reports every problem the downloader would meet with the manifest FILE, and the\n"
     "      launch target it would pick. With --folder, also compares it with the files there.\n"
@@ -84,6 +87,8 @@ int Write(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (option == "--url" && hasValue) {
       request.url = argv[++i];
+    } else if (option == "--mirror" && hasValue) {
+      request.mirrors.emplace_back(argv[++i]);
     } else if (option == "--output" && hasValue) {
       request.output = argv[++i];
     } else if (option == "--version" && hasValue) {

@@ -10,8 +10,8 @@
 
 namespace manifest_tool {
 
-std::string FormatManifest(int32_t version, const std::string& url, const std::vector<ClientFile>& files,
-                           const std::string& expires) {
+std::string FormatManifest(int32_t version, const std::string& url, const std::vector<std::string>& mirrors,
+                           const std::vector<ClientFile>& files, const std::string& expires) {
   int64_t totalSize = 0;
   for (const ClientFile& file : files) totalSize += file.size;
 
@@ -21,8 +21,14 @@ std::string FormatManifest(int32_t version, const std::string& url, const std::v
   if (!expires.empty()) text << "  \"Expires\" : \"" << expires << "\",\n";
   text << "  \"TotalCount\" : " << files.size() << ",\n"
        << "  \"TotalSize\" : " << totalSize << ",\n"
-       << "  \"URL\" : \"" << url << "\",\n"
-       << "  \"FileList\" : [";
+       << "  \"URL\" : \"" << url << "\",\n";
+  // An array of objects: the reader skips arrays of scalars.
+  if (!mirrors.empty()) {
+    text << "  \"Mirrors\" : [";
+    for (size_t i = 0; i < mirrors.size(); ++i) text << (i ? ", " : " ") << "{ \"URL\" : \"" << mirrors[i] << "\" }";
+    text << " ],\n";
+  }
+  text << "  \"FileList\" : [";
   // The reader takes the list to its first ']', so it stays the last member.
   for (size_t i = 0; i < files.size(); ++i) {
     text << (i ? ",\n" : "\n") << "    { \"Name\" : \"" << files[i].name << "\", \"Size\" : " << files[i].size;

@@ -12,8 +12,8 @@ namespace manifest_tool {
 // A manifest in the form the downloader reads: one object, "FileList" last,
 // every value quoted or bare as the reader expects, nothing it would trim.
 // An "Expires" is written when `expires` is not empty.
-std::string FormatManifest(int32_t version, const std::string& url, const std::vector<ClientFile>& files,
-                           const std::string& expires = "");
+std::string FormatManifest(int32_t version, const std::string& url, const std::vector<std::string>& mirrors,
+                           const std::vector<ClientFile>& files, const std::string& expires);
 
 // The whole file, or false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string* text);

@@ -61,6 +61,11 @@ WriteOutcome WriteManifest(const WriteRequest& request) {
   for (const std::string& problem : BaseUrlProblems(request.url)) {
     outcome.refusals.push_back("URL \"" + request.url + "\" " + problem);
   }
+  for (const std::string& mirror : request.mirrors) {
+    for (const std::string& problem : BaseUrlProblems(mirror)) {
+      outcome.refusals.push_back("mirror \"" + mirror + "\" " + problem);
+    }
+  }
 
   ClientFolder client = ReadClientFolder(request.folder, request.output);
   for (const std::string& error : client.errors) outcome.refusals.push_back(error);
@@ -70,9 +75,6 @@ WriteOutcome WriteManifest(const WriteRequest& request) {
     if (!HashClientFile(request.folder, file.name, &file.sha256, &hashError)) outcome.refusals.push_back(hashError);
     const std::string refusal = NameRefusal(request.url, file.name);
     if (!refusal.empty()) outcome.refusals.push_back(PrintableName(file.name) + ": " + refusal);
-    if (file.size == 0) {
-      outcome.refusals.push_back(file.name + ": is empty; the downloader reads a length of 0 as an unreachable server");
-    }
     outcome.totalSize += file.size;
   }
   if (client.files.size() > INT32_MAX) outcome.refusals.push_back("more files than a manifest can count");
@@ -85,7 +87,7 @@ WriteOutcome WriteManifest(const WriteRequest& request) {
   if (!outcome.refusals.empty()) return outcome;
 
   outcome.fileCount = static_cast<int32_t>(client.files.size());
-  const std::string text = FormatManifest(outcome.version, request.url, client.files, request.expires);
+  const std::string text = FormatManifest(outcome.version, request.url, request.mirrors, client.files, request.expires);
   if (!ReadsBackExactly(text, request.url, client.files)) {
     outcome.refusals.push_back("the manifest does not read back as written (a rule of this tool is missing)");
     return outcome;

@@ -14,6 +14,9 @@ struct WriteRequest {
   bool hasVersion;     // false: the version stored in `output`, plus 1 (1 without one)
   int32_t version;
   std::string expires;  // "Expires", a UTC time like "2027-03-01T00:00:00Z"; "" for none
+  // "Mirrors": other servers' base URLs of the same files, tried in turn
+  // when a file's server fails it.
+  std::vector<std::string> mirrors = {};
 };
 
 struct WriteOutcome {
