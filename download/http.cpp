@@ -61,7 +61,9 @@ cHttp::cHttp(const char* threadName)
       whole_(false),
       mismatched_(false),
       expectedSize_(kUnknownSize),
-      hashedSize_(0) {
+      hashedSize_(0),
+      started_(false),
+      counted_(0) {
   url[0] = 0;
   path[0] = 0;
   expectedSha256_[0] = 0;
@@ -113,8 +115,15 @@ bool cHttp::PrepareFile(const char* sourceUrl, const char* localPath, const char
   expectedSize_ = size;
   hash_.reset(Verifying() ? new platform::Sha256 : nullptr);
   hashedSize_ = 0;
+  started_ = false;
+  counted_ = 0;
   CreateSubDirectories(path);
   return true;
+}
+
+bool cHttp::SwitchServer(const char* sourceUrl) {
+  const std::string localPath = path;
+  return TakeArguments("DownloadFile", sourceUrl, localPath.c_str());
 }
 
 void cHttp::DownloadFile(const char* sourceUrl, const char* localPath, const char* sha256, int64_t size) {
@@ -141,6 +150,8 @@ int64_t cHttp::DownloadResource(const char* sourceUrl, const char* localPath, Tr
   if (!TakeArguments("DownloadResource", sourceUrl, localPath)) return 0;
   doneSize = 0;
   startOffset = 0;
+  started_ = false;
+  counted_ = 0;
   CreateSubDirectories(path);
   running = 1;
   joined = 0;
@@ -230,7 +241,6 @@ TransferEnd cHttp::Transfer() {
     }
     const BodyEnd end = CopyBody(pass, passes);
     if (end == BodyEnd::kTransferEnded) return passes.end;
-    passes.first = false;
     // A file emptied for a fetch from byte 0 has not ended early.
     if (end == BodyEnd::kEarly && !EndPass(pass, passes)) return passes.end;
   }
@@ -281,7 +291,8 @@ bool cHttp::CheckLocalBytes(Pass& pass, Passes& passes) {
     const platform::OwnedFile made(platform::OpenFile(path, "ab"));
     if (!made) return Abandon(pass, passes, kFileOpenError);
   }
-  if (passes.first) OnStart(startOffset);
+  if (!started_) OnStart(startOffset);
+  started_ = true;
   whole_ = true;
   OnFinish(startOffset, doneSize);
   return EndTransfer(pass, passes, TransferEnd::kWhole);
@@ -305,9 +316,10 @@ bool cHttp::RequestTheRest(Pass& pass, Passes& passes) {
     // than getting the whole body appended after the bytes it has.
     if (answer == Answer::kWholeBody) startOffset = doneSize = 0;
   }
-  if (passes.first) {
+  if (!started_) {
     OnStart(passes.found);
-    passes.counted = passes.found;
+    counted_ = passes.found;
+    started_ = true;
   }
   // The digest covers the bytes the file keeps before this pass writes.
   if (Verifying()) {
@@ -360,11 +372,11 @@ bool cHttp::WriteChunk(Pass& pass, uint32_t bytes) {
   return true;
 }
 
-int64_t cHttp::CountChunk(Passes& passes, uint32_t bytes) {
+int64_t cHttp::CountChunk(uint32_t bytes) {
   const int64_t end = doneSize + bytes;
-  const int64_t fresh = std::max<int64_t>(0, end - std::max(passes.counted, doneSize));
+  const int64_t fresh = std::max<int64_t>(0, end - std::max(counted_, doneSize));
   if (fresh > 0 || bytes == 0) OnReceived(static_cast<int>(fresh));
-  passes.counted = std::max(passes.counted, end);
+  counted_ = std::max(counted_, end);
   doneSize = end;
   return fresh;
 }
@@ -396,7 +408,7 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
       Abandon(pass, passes, kFileWriteError);
       return BodyEnd::kTransferEnded;
     }
-    const int64_t fresh = CountChunk(passes, n);
+    const int64_t fresh = CountChunk(n);
     if (doneSize >= pass.total && Verifying() && !DigestMatches()) {
       // Other bytes than the manifest's: once more from byte 0, then the
       // run is told the file is missing.

@@ -76,6 +76,9 @@ class cHttp : public cThread {
   // fit), then the transfer, which keeps the session open for the next file.
   bool PrepareFile(const char* sourceUrl, const char* localPath, const char* sha256, int64_t size);
   TransferEnd Transfer();
+  // The same file from another server, after a transfer its server failed:
+  // what the hooks were told of it stays told.
+  bool SwitchServer(const char* sourceUrl);
   // Closes the session; a thread that ran transfers calls it before it ends.
   void CloseSession();
   // Tells the host to end the program for a transfer that ended with
@@ -166,7 +169,7 @@ class cHttp : public cThread {
   bool WriteChunk(Pass& pass, uint32_t bytes);
   // Tells OnReceived about a chunk's bytes past those counted already;
   // returns how many that were.
-  int64_t CountChunk(Passes& passes, uint32_t bytes);
+  int64_t CountChunk(uint32_t bytes);
   void Warn(const char* text);
 
   // Copies the arguments; false, after telling the player, when one does not
@@ -211,4 +214,9 @@ class cHttp : public cThread {
   int64_t expectedSize_;                 // kUnknownSize when the manifest gives none
   std::unique_ptr<platform::Sha256> hash_;
   int64_t hashedSize_;  // the running digest covers bytes [0, hashedSize_)
+  // Whether OnStart was told of the file, and the bytes of it the hooks have
+  // accounted for (OnStart, then each OnReceived): bytes written again after
+  // a restart, or from another server, are not counted twice.
+  bool started_;
+  int64_t counted_;
 };

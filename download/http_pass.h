@@ -37,10 +37,6 @@ struct cHttp::Pass {
 struct cHttp::Passes {
   TransferEnd end = TransferEnd::kFailed;
   int earlyEnds = 0;  // consecutive early ends of the response
-  bool first = true;
-  // Bytes of the file the hooks have accounted for (OnStart, then each
-  // OnReceived): bytes written again after a restart are not counted twice.
-  int64_t counted = 0;
   // A file whose bytes did not match its digest is fetched again once.
   bool fetchedAgain = false;
   // The bytes found on disk before the answer may have made the file start

@@ -16,18 +16,19 @@ void cLane::OnExecute() {
   CloseSession();
 }
 
-bool cLane::PrepareFrom(int server, const ManifestEntry& entry) {
+bool cLane::PrepareFrom(int server, const ManifestEntry& entry, bool switching) {
   // Encoded, the name reaches any server; a URL that does not fit is refused
   // by the transfer, which names the entry.
   char fileUrl[2048];
   MakeFileUrl(Owner().Files().Server(server), entry.name, fileUrl, sizeof fileUrl);
+  if (switching) return SwitchServer(fileUrl);
   return PrepareFile(fileUrl, entry.name, entry.sha256, entry.hasSize ? entry.size : kUnknownSize);
 }
 
 TransferEnd cLane::RunEntry(int index) {
   const ManifestEntry entry = Owner().Files().Entry(index);
   if (!Owner().AcceptEntry(index, entry)) return TransferEnd::kFailed;
-  if (!PrepareFrom(server_, entry)) return TransferEnd::kFailed;
+  if (!PrepareFrom(server_, entry, false)) return TransferEnd::kFailed;
   if (TakenOnRecord(index, entry)) return TransferEnd::kWhole;
   cVerifiedRecord& record = Owner().Record();
   record.Forget(index);
@@ -54,7 +55,7 @@ TransferEnd cLane::FetchFromServers(const ManifestEntry& entry, int* unreachable
   TransferEnd end = TransferEnd::kFailed;
   for (int tried = 0; tried < servers && running; ++tried) {
     const int server = (server_ + tried) % servers;
-    if (tried > 0 && !PrepareFrom(server, entry)) return TransferEnd::kFailed;
+    if (tried > 0 && !PrepareFrom(server, entry, true)) return TransferEnd::kFailed;
     end = Transfer();
     if (end == TransferEnd::kUnreachable) ++*unreachable;
     if (!IsServerFault(end)) {

@@ -28,8 +28,9 @@ class cLane : public cFileDownloader {
   // The entry's file from each server in turn until one serves it; how the
   // last try ended, and how many servers could not be reached.
   TransferEnd FetchFromServers(const ManifestEntry& entry, int* unreachable);
-  // Makes the transfer's arguments for the entry's file on `server`.
-  bool PrepareFrom(int server, const ManifestEntry& entry);
+  // Makes the transfer's arguments for the entry's file on `server`; when
+  // `switching`, for the file the transfer has been fetching.
+  bool PrepareFrom(int server, const ManifestEntry& entry, bool switching);
   // A file at its full size that the record vouches for: counted whole
   // without reading a byte.
   bool TakenOnRecord(int index, const ManifestEntry& entry);

@@ -55,9 +55,11 @@ void ManagerTest::Publish(const std::string& name, size_t size) {
   published[name] = content;
 }
 
-void ManagerTest::WriteManifest(const std::string& url) {
-  const manifest_tool::WriteOutcome outcome = manifest_tool::WriteManifest(
-      {temp.PathOf("server/client"), url.empty() ? BaseUrl() : url, temp.PathOf("work/file.json"), true, 1});
+void ManagerTest::WriteManifest(const std::string& url, const std::vector<std::string>& mirrors) {
+  manifest_tool::WriteRequest request{temp.PathOf("server/client"), url.empty() ? BaseUrl() : url,
+                                      temp.PathOf("work/file.json"), true, 1, ""};
+  request.mirrors = mirrors;
+  const manifest_tool::WriteOutcome outcome = manifest_tool::WriteManifest(request);
   ASSERT_TRUE(outcome.written) << ::testing::PrintToString(outcome.refusals);
   ASSERT_TRUE(SignWithDevKey(temp.PathOf("work/file.json")));
 }

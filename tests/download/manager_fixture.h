@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "download/main_window_link.h"
 #include "download/manager.h"
@@ -51,7 +52,7 @@ class ManagerTest : public ::testing::Test {
   void Publish(const std::string& name, size_t size);
   // Writes "file.json" for the published client with manifest-tool, signed
   // by the development key; `url` defaults to where the server publishes it.
-  void WriteManifest(const std::string& url = "");
+  void WriteManifest(const std::string& url = "", const std::vector<std::string>& mirrors = {});
   // Writes a hand-made "file.json", signed by the development key.
   void WriteManifestText(const std::string& text);
   std::string BaseUrl() const { return server.Url("/client/"); }

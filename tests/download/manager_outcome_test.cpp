@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "download/http.h"
 #include "manager_fixture.h"
 
 namespace {
@@ -23,6 +24,7 @@ struct LostFileCase {
   size_t bytesOnDisk;       // of kFaultyFile before the run
   bool folderInTheWay;      // a folder where kFaultyFile should go
   const char* hostileName;  // a manifest entry besides the client, or null
+  size_t serverBytes;       // the server's kFaultyFile has this many other bytes (0: as published)
   const char* box;          // a part of the one box that says why
 };
 
@@ -41,6 +43,10 @@ TEST_P(LostFileTest, RunIsIncompleteNamesTheFileAndASecondRunCompletes) {
     text.insert(text.find('{', text.find("\"FileList\"")), entry);
     text.replace(text.find("\"TotalCount\" : 4"), 16, "\"TotalCount\" : 5");
     WriteManifestText(text);
+  }
+  const std::string served = temp.PathOf("server/client/") + kFaultyFile;
+  if (c.serverBytes) {
+    ASSERT_TRUE(WriteWholeFile(served, PatternBytes(c.serverBytes, 99)));
   }
   cHttpTestServer::Fault fault;
   fault.status = c.status;
@@ -66,8 +72,13 @@ TEST_P(LostFileTest, RunIsIncompleteNamesTheFileAndASecondRunCompletes) {
       EXPECT_TRUE(ReadWholeFile(DownloadPath(name)) == content) << name;
     }
   }
-  if (!c.folderInTheWay) ExpectPartialFilesIntact();
+  if (!c.folderInTheWay && !c.serverBytes) ExpectPartialFilesIntact();
+  // Never more of a file than the manifest says, whatever the server sends.
+  if (c.serverBytes) {
+    EXPECT_LE(cHttp::GetLocalFileSize(DownloadPath(kFaultyFile).c_str()), 400000 + 1048576);
+  }
   EXPECT_FALSE(FileExists(temp.PathOf("x.bin")));
+  if (c.serverBytes) published[kFaultyFile] = ReadWholeFile(served);
 
   server.ClearFaults();
   if (c.folderInTheWay) fs::remove_all(DownloadPath(kFaultyFile));
@@ -82,13 +93,15 @@ TEST_P(LostFileTest, RunIsIncompleteNamesTheFileAndASecondRunCompletes) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, LostFileTest,
     ::testing::Values(
-        LostFileCase{"NotFound", 404, 0, "", 0, false, nullptr, "HTTP status 404 (-6)"},
-        LostFileCase{"ServerError", 500, 0, "", 0, false, nullptr, "HTTP status 500 (-6)"},
-        LostFileCase{"UnavailableOnAResume", 503, 0, "", 150000, false, nullptr, "HTTP status 503 (-6)"},
-        LostFileCase{"RangeStartingElsewhere", 0, -4096, "", 150000, false, nullptr, "range error (-7)"},
-        LostFileCase{"GzipBody", 0, 0, "gzip", 0, false, nullptr, "content encoding error (-8)"},
-        LostFileCase{"Unwritable", 0, 0, "", 0, true, nullptr, "file open error (-31)"},
-        LostFileCase{"HostileName", 0, 0, "", 0, false, "../x.bin", "outside the download folder (-53)"}),
+        LostFileCase{"NotFound", 404, 0, "", 0, false, nullptr, 0, "HTTP status 404 (-6)"},
+        LostFileCase{"ServerError", 500, 0, "", 0, false, nullptr, 0, "HTTP status 500 (-6)"},
+        LostFileCase{"UnavailableOnAResume", 503, 0, "", 150000, false, nullptr, 0, "HTTP status 503 (-6)"},
+        LostFileCase{"RangeStartingElsewhere", 0, -4096, "", 150000, false, nullptr, 0, "range error (-7)"},
+        LostFileCase{"GzipBody", 0, 0, "gzip", 0, false, nullptr, 0, "content encoding error (-8)"},
+        LostFileCase{"Unwritable", 0, 0, "", 0, true, nullptr, 0, "file open error (-31)"},
+        LostFileCase{"HostileName", 0, 0, "", 0, false, "../x.bin", 0, "outside the download folder (-53)"},
+        // The endless-data attack: more than the manifest's "Size".
+        LostFileCase{"OversizedAnswer", 0, 0, "", 0, false, nullptr, 3000000, "length error (-10)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -124,7 +124,21 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin + 1);
 }
 
-std::string PathOf(const std::string& target) { return target.substr(0, target.find('?')); }
+// The target's path without its query, %XX decoded: the name of the file.
+std::string PathOf(const std::string& target) {
+  const std::string path = target.substr(0, target.find('?'));
+  std::string decoded;
+  for (size_t at = 0; at < path.size(); ++at) {
+    unsigned value = 0;
+    if (path[at] == '%' && at + 2 < path.size() && std::sscanf(path.c_str() + at + 1, "%2x", &value) == 1) {
+      decoded += static_cast<char>(value);
+      at += 2;
+    } else {
+      decoded += path[at];
+    }
+  }
+  return decoded;
+}
 
 const char* Reason(int status) {
   switch (status) {

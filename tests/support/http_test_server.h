@@ -99,7 +99,7 @@ class cHttpTestServer {
   void ResetStalls();
 
   std::vector<Request> Requests() const;
-  // The requests whose target, without its query, is `path`.
+  // The requests whose target, without its query and %XX decoded, is `path`.
   std::vector<Request> RequestsFor(const std::string& path) const;
   int OpenConnections() const;
   // The most requests that were being answered at once.
