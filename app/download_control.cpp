@@ -31,6 +31,7 @@ class cAppDownloadHost final : public cDownloadHost {
     ::NotifyUser(text, platform::kMbIconWarning);
     RequestProgramEnd(exitCode);
   }
+  int64_t SpeedLimit() override { return theApp->speedLimit.load(); }
 
  private:
   std::atomic<bool> ending_{false};

@@ -33,6 +33,10 @@ class cDownloadHost {
   // process; the engine stops what it was doing once this returns. When
   // several transfers meet such a condition, the host tells the first.
   virtual void EndProgram(const char* text, int exitCode) = 0;
+  // The player's speed limit for all transfers of a run together, in bytes
+  // per second (0: none). Asked several times a second during a run: a
+  // change holds within a second.
+  virtual int64_t SpeedLimit() = 0;
 
  protected:
   ~cDownloadHost() = default;

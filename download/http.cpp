@@ -63,7 +63,8 @@ cHttp::cHttp(const char* threadName)
       expectedSize_(kUnknownSize),
       hashedSize_(0),
       started_(false),
-      counted_(0) {
+      counted_(0),
+      allowance_(nullptr) {
   url[0] = 0;
   path[0] = 0;
   expectedSha256_[0] = 0;
@@ -349,12 +350,12 @@ bool cHttp::OpenLocalFile(Pass& pass, Passes& passes) {
   return true;
 }
 
-cHttp::ReadResult cHttp::ReadWithRetries(char* buffer, uint32_t* bytesRead) {
-  bool read = net::Read(requestHandle, buffer, kReadBufferSize, bytesRead);
+cHttp::ReadResult cHttp::ReadWithRetries(char* buffer, uint32_t size, uint32_t* bytesRead) {
+  bool read = net::Read(requestHandle, buffer, size, bytesRead);
   for (int retry = 0; !read && retry < kReadRetries; ++retry) {
     if (!running) return ReadResult::kStopped;
     platform::SleepMs(kPollMs);
-    read = net::Read(requestHandle, buffer, kReadBufferSize, bytesRead);
+    read = net::Read(requestHandle, buffer, size, bytesRead);
   }
   if (read) return ReadResult::kRead;
   return running ? ReadResult::kFailed : ReadResult::kStopped;
@@ -384,9 +385,13 @@ int64_t cHttp::CountChunk(uint32_t bytes) {
 cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
   pass.windowStart = platform::TickCount();
   for (;;) {
-    // Takes what has arrived: each piece is on disk and counted at once.
+    // Takes what has arrived, as much as the speed limit grants: each piece
+    // is on disk and counted at once.
+    const uint32_t granted = allowance_ ? allowance_->Take(kReadBufferSize, running) : kReadBufferSize;
+    if (granted == 0) return Ended(pass, passes, TransferEnd::kStopped);
     uint32_t n = 0;
-    const ReadResult read = ReadWithRetries(pass.buffer.get(), &n);
+    const ReadResult read = ReadWithRetries(pass.buffer.get(), granted, &n);
+    if (allowance_) allowance_->GiveBack(granted - n);
     if (read == ReadResult::kStopped) return Ended(pass, passes, TransferEnd::kStopped);
     if (read == ReadResult::kFailed) {
       platform::SleepMs(kPollMs);

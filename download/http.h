@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "download/download_host.h"
+#include "download/speed_allowance.h"
 #include "download/thread.h"
 #include "platform/net.h"
 #include "platform/sha256.h"
@@ -81,6 +82,8 @@ class cHttp : public cThread {
   bool SwitchServer(const char* sourceUrl);
   // Closes the session; a thread that ran transfers calls it before it ends.
   void CloseSession();
+  // Reads take no more than `allowance` grants (null: no limit).
+  void SetAllowance(cSpeedAllowance* allowance) { allowance_ = allowance; }
   // Tells the host to end the program for a transfer that ended with
   // kUnreachable or kEarlyEnds, with the box and the exit code of each.
   void EndProgramFor(TransferEnd end);
@@ -161,9 +164,9 @@ class cHttp : public cThread {
   // Sends the GET for the bytes from `offset` on over the session.
   net::Handle RequestFrom(int64_t offset);
   enum class ReadResult { kRead, kStopped, kFailed };
-  // One read of what has arrived, tried again kReadRetries times while the
-  // transfer runs.
-  ReadResult ReadWithRetries(char* buffer, uint32_t* bytesRead);
+  // One read of what has arrived, at most `size` bytes, tried again
+  // kReadRetries times while the transfer runs.
+  ReadResult ReadWithRetries(char* buffer, uint32_t size, uint32_t* bytesRead);
   // Writes a chunk and adds it to the digest; false, after telling the
   // player, when the disk did not take it.
   bool WriteChunk(Pass& pass, uint32_t bytes);
@@ -219,4 +222,5 @@ class cHttp : public cThread {
   // a restart, or from another server, are not counted twice.
   bool started_;
   int64_t counted_;
+  cSpeedAllowance* allowance_;
 };

@@ -187,9 +187,11 @@ void cMgrDownloader::RunLanes() {
     return;
   }
   lanes_ = std::make_unique<cLane[]>(static_cast<size_t>(laneCount_));
+  allowance_.SetLimit(host_.SpeedLimit());
   startTick = platform::TickCount();
   for (int i = 0; i < laneCount_; ++i) {
     lanes_[i].SetOwner(this);
+    lanes_[i].SetAllowance(&allowance_);
     lanes_[i].Start();
   }
   uint32_t recordWritten = platform::TickCount();
@@ -198,6 +200,8 @@ void cMgrDownloader::RunLanes() {
     for (int i = 0; i < laneCount_; ++i) busy = busy || lanes_[i].running;
     if (!busy || !running || ending_) return;
     platform::SleepMs(kPollMs);
+    // The player may change the limit while the run goes on.
+    allowance_.SetLimit(host_.SpeedLimit());
     if (platform::TickCount() - recordWritten >= kRecordIntervalMs) {
       WriteRecord();
       recordWritten = platform::TickCount();

@@ -17,6 +17,7 @@
 #include "download/download_host.h"
 #include "download/file_list.h"
 #include "download/http.h"
+#include "download/speed_allowance.h"
 #include "download/thread.h"
 #include "download/verified_record.h"
 
@@ -46,6 +47,8 @@ class cMgrDownloader : public cThread {
   bool TakeEntry(int* index);
   const cFileList& Files() const { return files_; }
   cVerifiedRecord& Record() { return record_; }
+  // What the run's transfers may read together under the speed limit.
+  cSpeedAllowance& Allowance() { return allowance_; }
   // Checks entry `index` before its transfer; false, after telling the
   // player, when it must not be fetched.
   bool AcceptEntry(int index, const ManifestEntry& entry);
@@ -93,6 +96,7 @@ class cMgrDownloader : public cThread {
   const bool verifyEverything_;
   cFileList files_;
   cVerifiedRecord record_;
+  cSpeedAllowance allowance_;
   std::unique_ptr<cLane[]> lanes_;
   int laneCount_;
   std::atomic<int> nextEntry_;

@@ -69,9 +69,9 @@ void ManagerTest::WriteManifestText(const std::string& text) {
   ASSERT_TRUE(SignWithDevKey(temp.PathOf("work/file.json")));
 }
 
-void ManagerTest::StartRun() {
+void ManagerTest::StartRun(bool verifyEverything) {
   StopRun();
-  manager_ = std::make_unique<cMgrDownloader>(host);
+  manager_ = std::make_unique<cMgrDownloader>(host, verifyEverything);
   window.manager = manager_.get();
   manager_->Start();
 }

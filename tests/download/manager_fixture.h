@@ -58,8 +58,8 @@ class ManagerTest : public ::testing::Test {
   std::string BaseUrl() const { return server.Url("/client/"); }
 
   // Stops a run there may be, then creates a new one and starts it, as the
-  // Start button does.
-  void StartRun();
+  // Start button does (`verifyEverything`: as Verify and repair does).
+  void StartRun(bool verifyEverything = false);
   // Waits (at most two minutes) until the run's thread has ended by itself.
   bool WaitForRunEnd();
   // Stops and deletes the run, as Pause does.

@@ -206,3 +206,38 @@ TEST_F(ManagerTest, TheLastLaunchTargetWins) {
 }
 
 }  // namespace
+
+// The speed limit holds for the run's four transfers together: a client of
+// twice the limit takes two seconds, and a limit changed during a run holds
+// for the rest of it.
+struct SpeedCase {
+  const char* name;
+  int64_t firstLimit;  // bytes per second
+  int64_t limit;       // from the time the first 64 KiB have arrived
+};
+
+class SpeedLimitTest : public ManagerTest, public ::testing::WithParamInterface<SpeedCase> {};
+
+TEST_P(SpeedLimitTest, FourTransfersTogetherKeepToTheLimit) {
+  const SpeedCase& c = GetParam();
+  for (int i = 0; i < 4; ++i) Publish("part" + std::to_string(i) + ".pak", static_cast<size_t>(c.limit / 2));
+  WriteManifest();
+  host.speedLimit = c.firstLimit;
+  StartRun();
+  const uint32_t deadline = platform::TickCount() + 30000;
+  while (Manager()->receivedSize < 65536 && platform::TickCount() < deadline) platform::SleepMs(2);
+  host.speedLimit = c.limit;
+  const int64_t before = Manager()->receivedSize;
+  const uint32_t start = platform::TickCount();
+  ASSERT_TRUE(WaitForRunEnd());
+  const double seconds = (platform::TickCount() - start) / 1000.0;
+  const double expected = static_cast<double>(2 * c.limit - before) / static_cast<double>(c.limit);
+  EXPECT_NEAR(seconds, expected, expected * 0.1) << "bytes a second: " << (2 * c.limit - before) / seconds;
+  ExpectClientDownloaded();
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, SpeedLimitTest,
+                         ::testing::Values(SpeedCase{"HalfAMebibyte", 524288, 524288},
+                                           SpeedCase{"TwoMebibytes", 2097152, 2097152},
+                                           SpeedCase{"RaisedDuringTheRun", 131072, 1048576}),
+                         [](const auto& info) { return std::string(info.param.name); });

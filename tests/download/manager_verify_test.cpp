@@ -99,6 +99,7 @@ enum class AfterTheRun {
 struct RecordCase {
   const char* name;
   AfterTheRun after;
+  bool verifyEverything;     // the second run is Verify and repair's
   size_t requestsForPinned;  // in the second run; the other files are never fetched
   bool pinnedIsPublished;    // kPinned on disk is the server's afterwards
 };
@@ -138,7 +139,7 @@ TEST_P(RecordTest, AStartReadsWhatChangedSinceItWasVerifiedAndFetchesWhatNoLonge
   const size_t before = server.Requests().size();
   const size_t pinnedBefore = server.RequestsFor(std::string("/client/") + kPinned).size();
 
-  StartRun();
+  StartRun(c.verifyEverything);
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_EQ(Manager()->completed, 1);
   const size_t pinnedFetches = server.RequestsFor(std::string("/client/") + kPinned).size() - pinnedBefore;
@@ -160,14 +161,17 @@ TEST_P(RecordTest, AStartReadsWhatChangedSinceItWasVerifiedAndFetchesWhatNoLonge
 INSTANTIATE_TEST_SUITE_P(
     Record, RecordTest,
     ::testing::Values(
-        RecordCase{"CompleteClientStartedAgain", AfterTheRun::kNothing, 0, true},
+        RecordCase{"CompleteClientStartedAgain", AfterTheRun::kNothing, false, 0, true},
         // The record vouched: not a byte of the file was read, or the change
         // would have been found.
-        RecordCase{"TamperedWithItsStampKeptIsNotRead", AfterTheRun::kTamperedSameTime, 0, false},
-        RecordCase{"FileChangedAfterItWasRecorded", AfterTheRun::kByteChanged, 1, true},
+        RecordCase{"TamperedWithItsStampKeptIsNotRead", AfterTheRun::kTamperedSameTime, false, 0, false},
+        // Verify and repair reads every file whatever the record says: the
+        // damage is found and fetched again, the rest read, not fetched.
+        RecordCase{"TamperedFoundByVerifyAndRepair", AfterTheRun::kTamperedSameTime, true, 1, true},
+        RecordCase{"FileChangedAfterItWasRecorded", AfterTheRun::kByteChanged, false, 1, true},
         // A cut record vouches for nothing: every file is read again.
-        RecordCase{"RecordCutInTheMiddle", AfterTheRun::kRecordCut, 1, true},
-        RecordCase{"NewVersionWithOneChangedDigest", AfterTheRun::kNewDigest, 1, true}),
+        RecordCase{"RecordCutInTheMiddle", AfterTheRun::kRecordCut, false, 1, true},
+        RecordCase{"NewVersionWithOneChangedDigest", AfterTheRun::kNewDigest, false, 1, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

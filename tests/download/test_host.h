@@ -24,6 +24,7 @@ class cTestHost final : public cDownloadHost {
     launchTarget = name;
     launchTargetSha256 = sha256;
   }
+  int64_t SpeedLimit() override { return speedLimit; }
   // Only the first is told, as the program's own host does.
   void EndProgram(const char* text, int exitCode) override {
     if (ending.exchange(true)) return;
@@ -43,4 +44,5 @@ class cTestHost final : public cDownloadHost {
   // was answered; 0: none.
   std::atomic<bool> ending{false};
   std::atomic<int> endCode{0};
+  std::atomic<int64_t> speedLimit{0};
 };

@@ -94,11 +94,23 @@ xdotool key alt+F4
 expect_box "tarvik-downloader..." "Are you really going to quit?" ok
 expect_exit main 1
 
-echo "-- the next start shows the kept limit checked"
+echo "-- the next start shows the kept limit checked, and Enter downloads at it"
+publish_client "$WINEPREFIX/server" "$manifest_tool" --version 2 data/big.pak:4194304
 open_program again "$product" menus
 open_menu again shift+F10 Down Right
 wait_until 10 "1 MB/s is not checked after a restart" eval '[[ $(menu_item_state again "1 MB/s" "$menu_from") == check ]]'
 [[ $(menu_item_state again "No limit" "$menu_from") != *check* ]] || fail "No limit is checked as well"
 xdotool key Escape Escape
+xdotool key Return
+download=$(default_download_folder)
+# The rate between the first and the third MiB on disk: Wine's start and the
+# manifest's check do not count.
+wait_until 20 "the download did not begin" holds_bytes "$download" 1048576
+first=$(date +%s%N)
+wait_until 20 "the download stalled" holds_bytes "$download" 3145728
+rate=$((2 * 1048576 * 1000000000 / ($(date +%s%N) - first)))
+echo "   $rate bytes a second"
+((rate > 943718 && rate < 1153433)) || fail "the download ran at $rate bytes a second, not 1 MB/s"
+wait_until 20 "the download did not finish" holds_bytes "$download" 4394304
 close_main_window again
 echo PASS

@@ -31,12 +31,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: client-fetch BASE-URL DOWNLOAD-FOLDER [--stop-after SECONDS]\n"
+    "usage: client-fetch BASE-URL DOWNLOAD-FOLDER [--stop-after SECONDS] [--limit-rate BYTES-PER-SECOND]\n"
     "  Fetches BASE-URL followed by \"file.json\" (and its signature \"file.json.sig\") into the work\n"
     "  folder (BASE-URL may name several servers, ';' between them: the first that answers serves)\n"
     "  and, once the signature verifies, every file it lists\n"
     "  into DOWNLOAD-FOLDER. --stop-after stops the run after that many seconds, as Pause does;\n"
-    "  a second call resumes it. Exit codes: 0 complete, 1 not complete (stopped, or files missing:\n"
+    "  a second call resumes it. --limit-rate holds all transfers together to that speed, as the\n"
+    "  player's speed limit does. Exit codes: 0 complete, 1 not complete (stopped, or files missing:\n"
     "  the first few are named), 2 usage error; a fatal network condition ends it with the program's\n"
     "  own code, as the printed box says (-11: the server is unreachable, also after an https refusal).\n";
 
@@ -108,6 +109,8 @@ class cConsoleHost final : public cDownloadHost {
     PrintBox(text, 0);
     endCode_ = exitCode;
   }
+  int64_t SpeedLimit() override { return speedLimit_; }
+  void SetSpeedLimit(int64_t bytesPerSecond) { speedLimit_ = bytesPerSecond; }
   void SetWindow(cMainWindowLink* window) { window_ = window; }
   // Whether a transfer asked the program to end, and with which code.
   bool Ending(int* exitCode) const {
@@ -121,6 +124,7 @@ class cConsoleHost final : public cDownloadHost {
   cMainWindowLink* window_ = nullptr;
   std::atomic<bool> ending_{false};
   std::atomic<int> endCode_{0};
+  int64_t speedLimit_ = 0;
 };
 
 // Stands in for the main window at the end of a run.
@@ -151,14 +155,33 @@ class cConsoleWindow final : public cMainWindowLink {
 
 }  // namespace
 
+// A whole decimal number from 1 to `most`; false for anything else.
+bool ParseCount(const char* text, long long most, long long* value) {
+  char* end = nullptr;
+  *value = std::strtoll(text, &end, 10);
+  return end != text && *end == 0 && *value >= 1 && *value <= most;
+}
+
 int main(int argc, char** argv) {
   platform::ExitWhenOutOfMemory(PrintBox);
-  if (argc != 3 && !(argc == 5 && std::strcmp(argv[3], "--stop-after") == 0)) {
+  long long stopAfterSeconds = 0;
+  long long limitRate = 0;
+  bool usable = argc >= 3 && argc % 2 == 1;
+  for (int i = 3; usable && i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--stop-after") == 0) {
+      usable = ParseCount(argv[i + 1], 86400, &stopAfterSeconds);
+    } else if (std::strcmp(argv[i], "--limit-rate") == 0) {
+      usable = ParseCount(argv[i + 1], 1LL << 40, &limitRate);
+    } else {
+      usable = false;
+    }
+  }
+  if (!usable) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   const std::string baseUrl = argv[1];
-  const uint32_t stopAfterMs = argc == 5 ? static_cast<uint32_t>(std::atoi(argv[4])) * 1000u : 0;
+  const uint32_t stopAfterMs = static_cast<uint32_t>(stopAfterSeconds) * 1000u;
 
   cApp app{};
   PrepareFolders(app);
@@ -170,6 +193,7 @@ int main(int argc, char** argv) {
   const std::string downloadFolder = std::filesystem::absolute(folder, error).u8string();
   std::snprintf(app.downloadFolder, sizeof app.downloadFolder, "%s", downloadFolder.c_str());
   cConsoleHost host(app);
+  host.SetSpeedLimit(limitRate);
 
   platform::SetCurrentFolder(app.resourceFolder);
   {
