@@ -5,6 +5,7 @@
 // another thread; the call then holds its own reference to the record, and a
 // later call finds the number gone instead of freed memory.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,22 @@ struct Record {
   explicit Record(Kind k) : kind(k) {}
   virtual ~Record() = default;
   const Kind kind;
+};
+
+// What both implementations keep of a session for LastRefusal.
+struct SessionRecord : Record {
+  static constexpr Kind kKind = Kind::kSession;
+  SessionRecord() : Record(kKind) {}
+  std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
+};
+
+// What both implementations keep of a request for QueryStatusCode: its
+// status, from the response head.
+struct RequestRecord : Record {
+  static constexpr Kind kKind = Kind::kRequest;
+  RequestRecord() : Record(kKind) {}
+  int status = 0;
+  bool statusKnown = false;
 };
 
 class HandleTable {

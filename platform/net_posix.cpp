@@ -63,22 +63,17 @@ struct KeptConnection {
 // A session and its requests. The lock guards the socket list and the kept
 // connection: a socket is closed and removed under it, so closing the session
 // never shuts down a socket number that has meanwhile been reused.
-struct Session : Record {
-  static constexpr Kind kKind = Kind::kSession;
-  Session() : Record(kKind) {}
+struct Session : detail::SessionRecord {
   std::string agent;
   uint32_t timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
   std::atomic<bool> closed{false};
-  std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
   std::mutex lock;
   std::vector<int> sockets;
   std::unique_ptr<KeptConnection> kept;
 };
 
-struct Request : Record {
-  static constexpr Kind kKind = Kind::kRequest;
-  Request() : Record(kKind) {}
+struct Request : detail::RequestRecord {
   ~Request() override;
   std::shared_ptr<Session> session;
   std::string origin;  // the server, as KeptConnection names it
@@ -86,7 +81,6 @@ struct Request : Record {
   bool keepsConnection = false;  // the server lets the connection carry another request
   platform::OwnedDescriptor socket;
   std::unique_ptr<cTlsStream> tls;  // https: over `socket`, freed before it closes
-  int status = 0;
   std::string head;      // the response head, without the blank line
   std::string buffered;  // body bytes that arrived with the head
   size_t bufferedAt = 0;
@@ -269,6 +263,7 @@ bool ParseHead(Request& request) {
   ResponseHead parsed;
   if (!ParseResponseHead(request.head, &parsed)) return false;
   request.status = parsed.status;
+  request.statusKnown = true;
   if (parsed.encodedTransfer) {
     request.failed = true;  // a body we do not decode; reads fail
     return true;
@@ -400,18 +395,6 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     return nullptr;
   }
   return Handles().Add(std::move(request));
-}
-
-Refusal LastRefusal(Handle sessionHandle) {
-  const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
-  return session ? session->refusal.load() : Refusal::kNone;
-}
-
-bool QueryStatusCode(Handle handle, int* status) {
-  const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
-  if (!request) return false;
-  *status = request->status;
-  return true;
 }
 
 bool QueryContentLength(Handle handle, char* buffer, uint32_t capacity) {

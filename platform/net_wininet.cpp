@@ -76,14 +76,11 @@ using CompletionRef = std::shared_ptr<Completion>;
 
 // The lock guards the list and each request's HINTERNET against being
 // closed twice.
-struct Session : Record {
-  static constexpr Kind kKind = Kind::kSession;
-  Session() : Record(kKind) {}
+struct Session : detail::SessionRecord {
   std::mutex lock;
   OwnedInternet internet;
   DWORD timeoutMs = kDefaultTimeoutMs;
   const std::atomic<int>* running = nullptr;
-  std::atomic<Refusal> refusal{Refusal::kNone};  // of the last OpenUrl
   // Set once by Close: a wait on any of the session's requests ends at once.
   platform::OwnedHandle closedEvent{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   // Signalled by the end of any of its requests' pending calls.
@@ -92,9 +89,7 @@ struct Session : Record {
   std::vector<Request*> requests;
 };
 
-struct Request : Record {
-  static constexpr Kind kKind = Kind::kRequest;
-  Request() : Record(kKind) {}
+struct Request : detail::RequestRecord {
   std::shared_ptr<Session> session;
   OwnedInternet connection;  // from InternetConnectA; closed with the request, after it
   // Used without the lock by the calls below: WinINet fails a call on a
@@ -342,25 +337,12 @@ Handle OpenUrl(Handle sessionHandle, const char* url, const char* headers, uint3
     ReleaseRequest(*request);
     return nullptr;
   }
-  return Handles().Add(std::move(request));
-}
-
-Refusal LastRefusal(Handle sessionHandle) {
-  const std::shared_ptr<Session> session = Handles().Find<Session>(sessionHandle);
-  return session ? session->refusal.load() : Refusal::kNone;
-}
-
-bool QueryStatusCode(Handle handle, int* status) {
-  const std::shared_ptr<Request> request = Handles().Find<Request>(handle);
-  if (!request) return false;
   DWORD code = 0;
   DWORD length = sizeof code;
-  if (!HttpQueryInfoA(request->internet.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &length,
-                      nullptr)) {
-    return false;
-  }
-  *status = static_cast<int>(code);
-  return true;
+  request->statusKnown = HttpQueryInfoA(request->internet.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code,
+                                        &length, nullptr) != FALSE;
+  request->status = static_cast<int>(code);
+  return Handles().Add(std::move(request));
 }
 
 bool QueryContentLength(Handle handle, char* buffer, uint32_t capacity) {

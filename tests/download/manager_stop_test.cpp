@@ -9,6 +9,7 @@
 #include "download/downloaders.h"
 #include "manager_fixture.h"
 #include "platform/system.h"
+#include "tests/support/wait_until.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -62,16 +63,16 @@ TEST_F(ManagerStopTest, StopMidRunClosesAndJoinsEveryTransferAndANewRunResumes) 
   cMgrDownloader* manager = Manager();
   ASSERT_EQ(manager->running, 1);
 
-  // Pause a second into the stall: the manager's thread and every transfer,
-  // waiting on a server that sends nothing, end within a second.
-  platform::SleepMs(1000);
+  // Pause once the four held transfers have every byte before the stall: the
+  // manager's thread and every transfer, waiting on a server that sends
+  // nothing, end within a second.
+  ASSERT_TRUE(WaitUntil([&] { return manager->receivedSize >= 4 * kHeldAt; }, 30000));
   EXPECT_LT(StopWhileHeld(), 1000u);
   EXPECT_EQ(Manager(), nullptr);
   EXPECT_EQ(window.finalFigures, 0) << "a stopped run is not completed";
   EXPECT_EQ(window.finished, 0);
   // The server sees each close when its connection thread gets to it.
-  for (int waited = 0; server.OpenConnections() > 0 && waited < 10000; waited += 10) platform::SleepMs(10);
-  EXPECT_EQ(server.OpenConnections(), 0) << "every transfer's connection was closed";
+  EXPECT_TRUE(WaitUntil([&] { return server.OpenConnections() == 0; })) << "every transfer's connection was closed";
   ExpectPartialFilesIntact();
   int held = 0;
   for (const auto& [name, content] : published) held += cHttp::GetLocalFileSize(DownloadPath(name).c_str()) == kHeldAt;
@@ -166,7 +167,7 @@ class cSendingWindow : public cMainWindowLink {
   void ShowFinalFigures() override {
     entered = true;
     // Wait for the stop to begin, then send, as a late final refresh does.
-    while (run.manager.load()->running) Sleep(1);
+    WaitUntil([&] { return !run.manager.load()->running; });
     SendMessageA(window, WM_TIMER, 333, 0);
   }
   void ShowDownloadFinished() override {}
@@ -187,7 +188,7 @@ TEST_F(ManagerStopTest, PauseDuringTheFinalRefreshDoesNotDeadlock) {
   WriteManifestText("{ \"Version\" : 1, \"TotalCount\" : 0, \"TotalSize\" : 0, \"URL\" : \"" + BaseUrl() +
                     "\", \"FileList\" : [] }");
   StartRun();
-  while (!sender.entered) Sleep(1);
+  ASSERT_TRUE(WaitUntil([&] { return sender.entered.load(); }));
   StopRun();  // would wait forever if the wait let no sent message through
 
   EXPECT_EQ(target.Refreshes(), 1);

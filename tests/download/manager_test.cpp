@@ -13,6 +13,7 @@
 #include "download/manager.h"
 #include "manager_fixture.h"
 #include "platform/system.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -224,8 +225,7 @@ TEST_P(SpeedLimitTest, FourTransfersTogetherKeepToTheLimit) {
   WriteManifest();
   host.speedLimit = c.firstLimit;
   StartRun();
-  const uint32_t deadline = platform::TickCount() + 30000;
-  while (Manager()->receivedSize < 65536 && platform::TickCount() < deadline) platform::SleepMs(2);
+  ASSERT_TRUE(WaitUntil([&] { return Manager()->receivedSize >= 65536; }, 30000));
   host.speedLimit = c.limit;
   const int64_t before = Manager()->receivedSize;
   const uint32_t start = platform::TickCount();

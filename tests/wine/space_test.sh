@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Free space, end to end under Wine: on a real small drive (a tmpfs mapped as
 # s:) holding exactly the client's size, and then a page less, Start refuses
-# with its box and nothing moves; the folder dialog opens on the download
+# with its box and nothing moves; with part of a client on it and room for
+# the rest, though not for the whole client, Start downloads the rest; the folder dialog opens on the download
 # folder, selected and in view, with its free space where its marker was, and
 # the folder chosen there (its name of any letters) is drawn, stored in
 # version.txt and downloaded into.
@@ -103,4 +104,19 @@ wait_until 30 "the download did not finish" holds_bytes "$chosen" "$total"
 expect_picture finished --buttons launch=N,start=X,pause=X,cancel=N,folder=X --fill 584
 same_client "$chosen" "$root"
 close_main_window main
+
+echo "-- s: with room for what is left but not for the whole client: Start downloads the rest there"
+rm -f "$small/taken.bin"
+# Two pages smaller than the drive, with a page more than that on s: already.
+publish_client "$root" "$2" --version 2 data/fill.bin:$(($(free_bytes) - game_size - 8192))
+total=$(bytes_in "$root/Live/fullclient/data")
+mkdir -p "$small/client/data"
+head -c 12288 "$root/Live/fullclient/data/data/fill.bin" >"$small/client/data/fill.bin"
+(($(free_bytes) < total)) || fail "s: holds the whole client: $(free_bytes) bytes free for $total"
+printf '201904221642\ns:\\client\\' >"$work/version.txt"
+open_program resumed "$product"
+click start
+wait_until 30 "the rest of the client did not arrive on s:" holds_bytes "$small/client" "$total"
+same_client "$small/client" "$root"
+close_main_window resumed
 echo PASS
