@@ -3,9 +3,12 @@
 #include <atomic>
 
 #include "download/main_window_link.h"
+#include "download/manager.h"
 #include "platform/message_box.h"
 
 cApp* theApp = nullptr;
+
+void cApp::ManagerDeleter::operator()(cMgrDownloader* manager) const { delete manager; }
 
 namespace {
 

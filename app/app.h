@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "platform/wide_text.h"
 
@@ -21,7 +22,11 @@ struct cApp {
   cWinMain* mainWindow;    // not owned; set while the main window object exists
   char version[64];        // the UX document's "version"
   char serverBaseUrl[260];                 // content server, ends in '/'
-  cMgrDownloader* downloadManager;         // owned; the running download, or null
+  // The running download, or null; deleted where the manager is known.
+  struct ManagerDeleter {
+    void operator()(cMgrDownloader* manager) const;
+  };
+  std::unique_ptr<cMgrDownloader, ManagerDeleter> downloadManager;
   char workFolder[260];                    // temp folder + "QzLauncher_Live\" + "zt_kr\"
   char programFolder[260];                 // the executable's folder, with its '\'
   WideChar downloadFolderWide[260];        // downloadFolder, for drawing

@@ -45,17 +45,15 @@ cDownloadHost& AppDownloadHost() {
 }
 
 void StopDownloadManager() {
-  cMgrDownloader* manager = theApp->downloadManager;
-  if (!manager) return;
+  if (!theApp->downloadManager) return;
   // The manager may be sending the main window its final refresh at this
   // very moment; a plain wait would leave both threads waiting for each other.
-  manager->StopServingSentMessages();
-  delete manager;
-  theApp->downloadManager = nullptr;
+  theApp->downloadManager->StopServingSentMessages();
+  theApp->downloadManager.reset();
 }
 
 void StartDownloadManager(bool verifyEverything) {
   StopDownloadManager();
-  theApp->downloadManager = new cMgrDownloader(AppDownloadHost(), verifyEverything);
+  theApp->downloadManager.reset(new cMgrDownloader(AppDownloadHost(), verifyEverything));
   theApp->downloadManager->Start();
 }

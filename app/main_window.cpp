@@ -103,7 +103,7 @@ void cWinMain::ChangeDownloadFolder(const char* path) {
 }
 
 bool cWinMain::ReadTransfer(TransferCounters* counters) {
-  cMgrDownloader* manager = theApp->downloadManager;
+  const cMgrDownloader* manager = theApp->downloadManager.get();
   if (!manager) return false;
   counters->running = manager->running != 0;
   counters->completed = manager->completed != 0;

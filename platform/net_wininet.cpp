@@ -115,7 +115,8 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* informa
       (*completion)->redirectedToHttp = true;
     }
   } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
-    delete completion;  // WinINet's last word on the request
+    // WinINet's last word on the request: its reference goes with it.
+    const std::unique_ptr<CompletionRef> released(completion);
   }
 }
 

@@ -3,10 +3,9 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <memory>
-#include <type_traits>
 
 #include "platform/message_box.h"
+#include "platform/owned_menu.h"
 #include "ui/application_link.h"
 #include "ui/buttons.h"
 #include "ui/speed_choices.h"
@@ -18,11 +17,7 @@ const UINT kFirstSpeedCommand = 100;
 const UINT kVerifyCommand = 200;
 const UINT kOpenFolderCommand = 201;
 
-// A menu's owner: DestroyMenu, which takes its submenus with it, in one place.
-struct MenuDestroyer {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using OwnedMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+using platform::OwnedMenu;
 
 // The speed limits, the current one checked (none when the limit is no
 // choice of the menu's).
