@@ -213,7 +213,6 @@ void cHttp::CloseSession() {
 }
 
 void cHttp::ReleasePass(Pass& pass) {
-  pass.buffer.reset();
   pass.file.reset();  // flushed as it closes
   CloseRequest();
   pass.requestedFrom = -1;
@@ -255,7 +254,10 @@ bool cHttp::LearnLength(Pass& pass, Passes& passes) {
   }
   if (!running) return EndTransfer(pass, passes, TransferEnd::kStopped);
   if (!internetHandle.load()) internetHandle = net::OpenSession(name, &running);
-  pass.buffer.reset(new char[kReadBufferSize]);
+  // One buffer for every pass and file of the transfer's thread: a lane of
+  // small files would otherwise allocate a mebibyte for each.
+  if (!buffer_) buffer_.reset(new char[kReadBufferSize]);
+  pass.buffer = buffer_.get();
   if (expectedSize_ >= 0) {
     pass.total = expectedSize_;
     return true;
@@ -264,7 +266,7 @@ bool cHttp::LearnLength(Pass& pass, Passes& passes) {
   pass.requestedFrom = 0;
   const Answer answer = requestHandle ? CheckAnswer(0, 0) : Answer::kNoLength;
   if (answer == Answer::kRefused) return EndTransfer(pass, passes, TransferEnd::kRefused);
-  pass.total = answer != Answer::kNoLength ? ResourceLength(pass.buffer.get(), kReadBufferSize) : 0;
+  pass.total = answer != Answer::kNoLength ? ResourceLength(pass.buffer, kReadBufferSize) : 0;
   if (pass.total == 0) {
     return EndTransfer(pass, passes, internetHandle.load() && running ? TransferEnd::kUnreachable : TransferEnd::kStopped);
   }
@@ -277,7 +279,7 @@ bool cHttp::CheckLocalBytes(Pass& pass, Passes& passes) {
   // A file that looks complete counts only once its bytes match: one read
   // of it, before the hooks count it.
   if (Verifying() && startOffset == pass.total) {
-    const DiskHash hashed = HashLocalBytes(pass.total, pass.buffer.get());
+    const DiskHash hashed = HashLocalBytes(pass.total, pass.buffer);
     if (hashed == DiskHash::kStopped) return EndTransfer(pass, passes, TransferEnd::kStopped);
     if (hashed == DiskHash::kUnreadable || !DigestMatches()) {
       passes.fetchedAgain = true;
@@ -324,7 +326,7 @@ bool cHttp::RequestTheRest(Pass& pass, Passes& passes) {
   }
   // The digest covers the bytes the file keeps before this pass writes.
   if (Verifying()) {
-    const DiskHash hashed = HashLocalBytes(startOffset, pass.buffer.get());
+    const DiskHash hashed = HashLocalBytes(startOffset, pass.buffer);
     if (hashed == DiskHash::kStopped) return EndTransfer(pass, passes, TransferEnd::kStopped);
     if (hashed == DiskHash::kUnreadable) {
       // Bytes that cannot be read back cannot be vouched for: written anew.
@@ -363,11 +365,11 @@ cHttp::ReadResult cHttp::ReadWithRetries(char* buffer, uint32_t size, uint32_t* 
 
 bool cHttp::WriteChunk(Pass& pass, uint32_t bytes) {
   // A full disk must not pass for received bytes.
-  if (std::fwrite(pass.buffer.get(), 1, bytes, pass.file.get()) != bytes || std::fflush(pass.file.get()) != 0) {
+  if (std::fwrite(pass.buffer, 1, bytes, pass.file.get()) != bytes || std::fflush(pass.file.get()) != 0) {
     return false;
   }
   if (Verifying()) {
-    hash_->Update(pass.buffer.get(), bytes);
+    hash_->Update(pass.buffer, bytes);
     hashedSize_ += bytes;
   }
   return true;
@@ -390,7 +392,7 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
     const uint32_t granted = allowance_ ? allowance_->Take(kReadBufferSize, running) : kReadBufferSize;
     if (granted == 0) return Ended(pass, passes, TransferEnd::kStopped);
     uint32_t n = 0;
-    const ReadResult read = ReadWithRetries(pass.buffer.get(), granted, &n);
+    const ReadResult read = ReadWithRetries(pass.buffer, granted, &n);
     if (allowance_) allowance_->GiveBack(granted - n);
     if (read == ReadResult::kStopped) return Ended(pass, passes, TransferEnd::kStopped);
     if (read == ReadResult::kFailed) {

@@ -188,7 +188,7 @@ class cHttp : public cThread {
   // is told); a whole body where a range was asked for means starting the
   // file again. An answer without a Content-Length is kNoLength.
   Answer CheckAnswer(int64_t offset, int64_t total);
-  // Frees the buffer, closes the file and the request; the session stays.
+  // Closes the file and the request; the session and the buffer stay.
   void ReleasePass(Pass& pass);
   void CloseRequest();
   // Ends the transfer with `end` in `passes` and releases the pass; false,
@@ -223,4 +223,5 @@ class cHttp : public cThread {
   bool started_;
   int64_t counted_;
   cSpeedAllowance* allowance_;
+  std::unique_ptr<char[]> buffer_;  // the read buffer, made by the first pass
 };

@@ -3,7 +3,6 @@
 // one to the next, and the sizes they share. For download/http*.cpp only.
 
 #include <cstdint>
-#include <memory>
 
 #include "download/http.h"
 #include "platform/owned_file.h"
@@ -16,10 +15,10 @@ constexpr uint32_t kReadBufferSize = 0x100000;
 
 }  // namespace http_detail
 
-// What one pass owns and learns: the read buffer, the local file, and the
-// resource's full length.
+// What one pass owns and learns: the local file and the resource's full
+// length; it reads into the transfer's buffer.
 struct cHttp::Pass {
-  std::unique_ptr<char[]> buffer;
+  char* buffer = nullptr;
   platform::OwnedFile file;
   int64_t total = 0;
   // The offset the pass's open request asks from; -1 when it has none.

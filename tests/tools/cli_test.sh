@@ -27,8 +27,13 @@ expect_status 2 "$tool" write "$work/client"
 expect_status 2 "$tool" frobnicate
 expect_status 2 "$tool" write "$work/client" --url http://127.0.0.1/c/ --version -3
 
-expect_status 0 "$tool" write "$work/client" --url http://127.0.0.1/c/ --output "$work/file.json"
+expect_status 1 "$tool" write "$work/client" --url http://127.0.0.1/c/ --mirror http://127.0.0.1/m --output "$work/file.json"
+grep -q 'mirror "http://127.0.0.1/m" does not end with' "$work/err" || fail "the bad mirror is not named: $(cat "$work/err")"
+expect_status 0 "$tool" write "$work/client" --url http://127.0.0.1/c/ --mirror http://127.0.0.2/c/ --mirror https://cdn2.example.com/c/ \
+  --output "$work/file.json"
 grep -q 'version 1, 1 files, 4 bytes' "$work/out" || fail "no summary: $(cat "$work/out")"
+grep -q -F '"Mirrors" : [ { "URL" : "http://127.0.0.2/c/" }, { "URL" : "https://cdn2.example.com/c/" } ],' "$work/file.json" ||
+  fail "no mirrors written: $(cat "$work/file.json")"
 expect_status 0 "$tool" check "$work/file.json" --folder "$work/client"
 grep -q 'launch target: bin/game.exe' "$work/out" || fail "no launch target: $(cat "$work/out")"
 # Every file is pinned by its SHA-256, the same as sha256sum gives.
