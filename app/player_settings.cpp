@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/app.h"
 #include "platform/files.h"
@@ -53,15 +54,14 @@ bool ParseSpeedLimit(const char* text, int64_t* limit) {
 void ReadSettingsFile() {
   char path[300];
   if (!SettingsFilePath(path, sizeof path)) return;
-  platform::OwnedFile file(platform::OpenFile(path, "rb"));
-  if (!file) return;
-  char text[kMaxFileBytes + 1];
-  const size_t read = std::fread(text, 1, kMaxFileBytes, file.get());
-  text[read] = 0;
-  int64_t limit = 0;
+  std::string text;
   // A full buffer or a zero byte: not a file of ours.
-  if (read == kMaxFileBytes || std::strlen(text) != read) return;
-  if (ParseSpeedLimit(text, &limit)) theApp->speedLimit.store(limit);
+  if (!platform::ReadFileUpTo(path, kMaxFileBytes, &text) || text.size() == kMaxFileBytes ||
+      text.find('\0') != std::string::npos) {
+    return;
+  }
+  int64_t limit = 0;
+  if (ParseSpeedLimit(text.c_str(), &limit)) theApp->speedLimit.store(limit);
 }
 
 void WriteSettingsFile() {

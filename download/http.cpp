@@ -59,7 +59,6 @@ cHttp::cHttp(const char* threadName)
       startOffset(0),
       doneSize(0),
       whole_(false),
-      mismatched_(false),
       expectedSize_(kUnknownSize),
       hashedSize_(0),
       started_(false),
@@ -109,7 +108,6 @@ bool cHttp::TakeArguments(const char* operation, const char* sourceUrl, const ch
 bool cHttp::PrepareFile(const char* sourceUrl, const char* localPath, const char* sha256, int64_t size) {
   resume = 1;
   whole_ = false;
-  mismatched_ = false;
   if (!TakeArguments("DownloadFile", sourceUrl, localPath)) return false;
   expectedSha256_[0] = 0;
   if (sha256) std::snprintf(expectedSha256_, sizeof expectedSha256_, "%s", sha256);
@@ -231,7 +229,6 @@ bool cHttp::Abandon(Pass& pass, Passes& passes, const char* text) {
 
 TransferEnd cHttp::Transfer() {
   whole_ = false;
-  mismatched_ = false;
   Passes passes;
   for (;;) {
     Pass pass;
@@ -419,10 +416,7 @@ cHttp::BodyEnd cHttp::CopyBody(Pass& pass, Passes& passes) {
     if (doneSize >= pass.total && Verifying() && !DigestMatches()) {
       // Other bytes than the manifest's: once more from byte 0, then the
       // run is told the file is missing.
-      if (passes.fetchedAgain) {
-        mismatched_ = true;
-        return Ended(pass, passes, TransferEnd::kMismatched);
-      }
+      if (passes.fetchedAgain) return Ended(pass, passes, TransferEnd::kMismatched);
       ReleasePass(pass);
       passes.fetchedAgain = true;
       EmptyLocalFile();

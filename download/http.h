@@ -93,9 +93,6 @@ class cHttp : public cThread {
   // runs, and after a refusal, a failure or a stop. Any thread may ask; the
   // owner of a file-mode transfer asks once it has seen `running` at 0.
   bool IsWhole() const { return whole_; }
-  // Whether the last transfer failed because the file's bytes did not match
-  // its digest, fetched again or not. Asked like IsWhole.
-  bool IsMismatched() const { return mismatched_; }
 
   // A body that brings fewer than kLowSpeedBytes in kLowSpeedWindowMs is
   // broken off and resumed, as an early end: a server that sends a byte
@@ -210,9 +207,9 @@ class cHttp : public cThread {
   void EmptyLocalFile();
 
   // Set only where a transfer ends with the whole file; cleared when one
-  // begins. Atomic: the download manager reads it from its own thread.
+  // begins. Atomic: whoever owns a file-mode transfer reads it from its own
+  // thread.
   std::atomic<bool> whole_;
-  std::atomic<bool> mismatched_;
   platform::Sha256Text expectedSha256_;  // "" when the file has no digest
   int64_t expectedSize_;                 // kUnknownSize when the manifest gives none
   std::unique_ptr<platform::Sha256> hash_;

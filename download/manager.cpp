@@ -63,11 +63,18 @@ void ReportUnsafeName(cDownloadHost& host, int index, const char* name) {
   Warn(host, text);
 }
 
-// An entry the run may fetch: a usable base URL, a name that stays in the
-// download folder, and a digest that is one or none.
-bool Fetchable(const char* baseUrl, const ManifestEntry& entry) {
-  return IsUsableBaseUrl(baseUrl) && IsSafeRelativeName(entry.name) &&
-         (!entry.sha256 || platform::IsSha256Text(entry.sha256));
+// Why the run must not fetch an entry, if it must not.
+enum class EntryFault { kNone, kBaseUrl, kUnsafeName, kDamagedDigest };
+
+EntryFault FaultOf(const char* baseUrl, const ManifestEntry& entry) {
+  if (!IsUsableBaseUrl(baseUrl)) return EntryFault::kBaseUrl;
+  // A name that leaves the download folder would let the server write over
+  // any file of the player's: it is neither fetched nor launched.
+  if (!IsSafeRelativeName(entry.name)) return EntryFault::kUnsafeName;
+  // A digest that is there but cannot be one pins nothing: the entry is
+  // refused rather than taken on trust.
+  if (entry.sha256 && !platform::IsSha256Text(entry.sha256)) return EntryFault::kDamagedDigest;
+  return EntryFault::kNone;
 }
 
 }  // namespace
@@ -86,9 +93,7 @@ cMgrDownloader::cMgrDownloader(cDownloadHost& host, bool verifyEverything)
       nextEntry_(0),
       ending_(false),
       missingCount_(0),
-      missingFiles_(0) {
-  for (char* name : missingNames_) name[0] = 0;
-}
+      missingFiles_(0) {}
 
 cMgrDownloader::~cMgrDownloader() {
   Stop();
@@ -108,7 +113,7 @@ void cMgrDownloader::OnExecute() {
   window->ShowFinalFigures();
   // Launch over a client with files missing would start a broken game.
   if (missingFiles_ > 0) {
-    window->ShowDownloadIncomplete(missingFiles_, missingNames_[0]);
+    window->ShowDownloadIncomplete(missingFiles_, MissingFile(0));
     return;
   }
   completed = 1;
@@ -116,8 +121,9 @@ void cMgrDownloader::OnExecute() {
 }
 
 const char* cMgrDownloader::MissingFile(int index) const {
-  if (index < 0 || index >= kMissingNamesKept || index >= missingFiles_) return nullptr;
-  return missingNames_[index];
+  // The list is final once the count is set: every lane has ended.
+  if (index < 0 || index >= missingFiles_ || static_cast<size_t>(index) >= firstMissing_.size()) return nullptr;
+  return firstMissing_[static_cast<size_t>(index)].second.c_str();
 }
 
 bool cMgrDownloader::DoDownloadFile() {
@@ -134,9 +140,6 @@ bool cMgrDownloader::DoDownloadFile() {
   WriteRecord();
   if (!running || ending_) return true;
   // Every lane has ended: the count and the names kept are final.
-  for (size_t i = 0; i < firstMissing_.size(); ++i) {
-    std::snprintf(missingNames_[i], sizeof missingNames_[i], "%s", firstMissing_[i].second.c_str());
-  }
   missingFiles_ = missingCount_;
   return true;
 }
@@ -173,7 +176,7 @@ void cMgrDownloader::FindLaunchTarget() {
   int target = -1;
   for (int i = 0; i < files_.Count(); ++i) {
     const ManifestEntry entry = files_.Entry(i);
-    if (entry.name && IsLaunchTarget(entry.name) && Fetchable(files_.BaseUrl(), entry)) target = i;
+    if (entry.name && IsLaunchTarget(entry.name) && FaultOf(files_.BaseUrl(), entry) == EntryFault::kNone) target = i;
   }
   if (target < 0) return;
   const ManifestEntry entry = files_.Entry(target);
@@ -234,23 +237,13 @@ bool cMgrDownloader::TakeEntry(int* index) {
 }
 
 bool cMgrDownloader::AcceptEntry(int index, const ManifestEntry& entry) {
-  if (!IsUsableBaseUrl(files_.BaseUrl())) {
-    Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json URL format error");
-    return false;
+  switch (FaultOf(files_.BaseUrl(), entry)) {
+    case EntryFault::kNone: return true;
+    case EntryFault::kBaseUrl: Warn(host_, "cMgrDownloader::DoDownloadFile :: file.json URL format error"); break;
+    case EntryFault::kUnsafeName: ReportUnsafeName(host_, index, entry.name); break;
+    case EntryFault::kDamagedDigest: ReportDamagedDigest(host_, index, entry.name); break;
   }
-  // A name that leaves the download folder would let the server write over
-  // any file of the player's: it is neither fetched nor launched.
-  if (!IsSafeRelativeName(entry.name)) {
-    ReportUnsafeName(host_, index, entry.name);
-    return false;
-  }
-  // A digest that is there but cannot be one pins nothing: the entry is
-  // refused rather than taken on trust.
-  if (entry.sha256 && !platform::IsSha256Text(entry.sha256)) {
-    ReportDamagedDigest(host_, index, entry.name);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 void cMgrDownloader::OnEntryEnded(int index, TransferEnd end) {

@@ -109,7 +109,7 @@ class cMgrDownloader : public cThread {
   // (in manifest order) with their names.
   int missingCount_;
   std::vector<std::pair<int, std::string>> firstMissing_;
-  // Atomic: a name is written before the count that covers it.
+  // missingCount_ once every lane has ended (0 until then): atomic, so the
+  // names are written before the count that covers them.
   std::atomic<int> missingFiles_;
-  char missingNames_[kMissingNamesKept][260];
 };

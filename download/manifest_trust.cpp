@@ -1,33 +1,17 @@
 #include "download/manifest_trust.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <vector>
 
 #include "json/json.h"
 #include "platform/files.h"
 #include "platform/manifest_keys.h"
-#include "platform/owned_file.h"
 #include "platform/signature.h"
 
 namespace {
-
-// The file's bytes, at most `limit` of them; false when it cannot be read.
-bool ReadUpTo(const char* path, size_t limit, std::vector<char>* bytes) {
-  platform::OwnedFile file(platform::OpenFile(path, "rb"));
-  if (!file) return false;
-  char buffer[1 << 16];
-  size_t got;
-  while (bytes->size() < limit &&
-         (got = std::fread(buffer, 1, std::min(sizeof buffer, limit - bytes->size()), file.get())) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + got);
-  }
-  return !std::ferror(file.get());
-}
 
 // Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
 long long DaysFromCivil(long long year, unsigned month, unsigned day) {
@@ -75,12 +59,12 @@ bool ParseUtcTime(const char* text, long long* seconds) {
 
 ManifestCheck CheckManifest(const char* path, cJson& manifest) {
   manifest.Release();
-  std::vector<char> bytes;
-  if (!ReadUpTo(path, SIZE_MAX, &bytes)) return Checked(ManifestTrust::kUnreadable);
+  std::string bytes;
+  if (!platform::ReadFileUpTo(path, SIZE_MAX, &bytes)) return Checked(ManifestTrust::kUnreadable);
   if (platform::ManifestSignaturesRequired()) {
-    std::vector<char> signature;
+    std::string signature;
     // One byte more than a signature: a longer file is none, however long.
-    if (!ReadUpTo((std::string(path) + ".sig").c_str(), platform::kP256SignatureSize + 1, &signature) ||
+    if (!platform::ReadFileUpTo((std::string(path) + ".sig").c_str(), platform::kP256SignatureSize + 1, &signature) ||
         signature.size() != platform::kP256SignatureSize) {
       return Checked(ManifestTrust::kNoSignature);
     }
@@ -89,9 +73,8 @@ ManifestCheck CheckManifest(const char* path, cJson& manifest) {
       return Checked(ManifestTrust::kForged);
     }
   }
-  bytes.push_back(0);
   ManifestCheck check = Checked(ManifestTrust::kTrusted);
-  check.isObject = manifest.Parse(bytes.data());
+  check.isObject = manifest.Parse(bytes.c_str());
   cJson::Node* expires = check.isObject ? manifest.Find("Expires") : nullptr;
   if (expires) {
     std::snprintf(check.expires, sizeof check.expires, "%s", expires->GetText());

@@ -1,6 +1,7 @@
 #include "download/verified_record.h"
 
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,15 +20,6 @@ namespace {
 // The name comes last, so that it may hold spaces.
 constexpr char kHeader[] = "verified files 1\n";
 constexpr char kTrailer[] = "end\n";
-
-std::string ReadWhole(const char* path) {
-  std::string text;
-  platform::OwnedFile file(platform::OpenFile(path, "rb"));
-  if (!file) return text;
-  char chunk[64 * 1024];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) text.append(chunk, got);
-  return text;
-}
 
 // One line's fields; false when the line is not one the record writes.
 template <class Entry>
@@ -52,7 +44,8 @@ bool ParseLine(const std::string& line, Entry* entry, std::string* name) {
 
 void cVerifiedRecord::Load(const char* path, const cFileList& list) {
   std::unordered_map<std::string, Entry> recorded;
-  const std::string text = ReadWhole(path);
+  std::string text;
+  if (!platform::ReadFileUpTo(path, SIZE_MAX, &text)) text.clear();
   const size_t headerLength = sizeof kHeader - 1;
   const size_t trailerLength = sizeof kTrailer - 1;
   // A record that was cut, or is no record, vouches for nothing.

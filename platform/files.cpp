@@ -1,7 +1,9 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <string>
 
+#include "platform/owned_file.h"
 #include "platform/system.h"
 
 #ifdef _WIN32
@@ -68,6 +70,18 @@ bool MoveOver(const char* from, const char* to) { return RenameFile(from, to); }
 bool FlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
 #endif
+
+bool ReadFileUpTo(const char* path, size_t limit, std::string* bytes) {
+  OwnedFile file(OpenFile(path, "rb"));
+  if (!file) return false;
+  char buffer[1 << 16];
+  for (size_t read = 0, got; read < limit; read += got) {
+    got = std::fread(buffer, 1, std::min(sizeof buffer, limit - read), file.get());
+    if (got == 0) break;
+    bytes->append(buffer, got);
+  }
+  return !std::ferror(file.get());
+}
 
 void CreateFolderLevels(const char* folder, size_t from, char separator) {
   const std::string path(folder);

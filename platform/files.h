@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace platform {
 
@@ -33,6 +34,10 @@ bool MoveOver(const char* from, const char* to);
 // power cut. About 2 ms a call here, so it is for the few files that vouch
 // for others, not for every file.
 bool FlushToDisk(FILE* file);
+
+// Appends the first `limit` bytes of the file at `path` (all of them when it
+// is shorter) to `bytes`; false when it cannot be opened or a read fails.
+bool ReadFileUpTo(const char* path, size_t limit, std::string* bytes);
 
 // Makes the folder `folder` one level at a time, outermost first: the part
 // of the path before each `separator` found at or after position `from`,

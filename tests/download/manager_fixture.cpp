@@ -55,6 +55,12 @@ void ManagerTest::Publish(const std::string& name, size_t size) {
   published[name] = content;
 }
 
+void ManagerTest::PublishClient(const char* third) {
+  Publish("bin/game.exe", 20000);
+  Publish("data/a.pak", 300000);
+  Publish(third, 400000);
+}
+
 void ManagerTest::WriteManifest(const std::string& url, const std::vector<std::string>& mirrors) {
   manifest_tool::WriteRequest request{temp.PathOf("server/client"), url.empty() ? BaseUrl() : url,
                                       temp.PathOf("work/file.json"), true, 1, ""};

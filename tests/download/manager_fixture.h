@@ -50,6 +50,9 @@ class ManagerTest : public ::testing::Test {
 
   // Puts a file of `size` pattern bytes into the published client.
   void Publish(const std::string& name, size_t size);
+  // The small client most tests fetch: "bin/game.exe" (20,000 bytes),
+  // "data/a.pak" (300,000) and `third` (400,000), the one a test has at.
+  void PublishClient(const char* third);
   // Writes "file.json" for the published client with manifest-tool, signed
   // by the development key; `url` defaults to where the server publishes it.
   void WriteManifest(const std::string& url = "", const std::vector<std::string>& mirrors = {});

@@ -32,9 +32,7 @@ class LostFileTest : public ManagerTest, public ::testing::WithParamInterface<Lo
 
 TEST_P(LostFileTest, RunIsIncompleteNamesTheFileAndASecondRunCompletes) {
   const LostFileCase& c = GetParam();
-  Publish("bin/game.exe", 20000);
-  Publish("data/a.pak", 300000);
-  Publish(kFaultyFile, 400000);
+  PublishClient(kFaultyFile);
   Publish("readme.txt", 1000);
   WriteManifest();
   if (c.hostileName) {

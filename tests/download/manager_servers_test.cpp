@@ -51,9 +51,7 @@ class ServersTest : public ManagerTest, public ::testing::WithParamInterface<Ser
 
 TEST_P(ServersTest, TheClientArrivesWholeFromWhereverItCan) {
   const ServersCase& c = GetParam();
-  Publish("bin/game.exe", 20000);
-  Publish("data/a.pak", 300000);
-  Publish(kFaultyFile, 400000);
+  PublishClient(kFaultyFile);
   Publish("Sounds/Hello, World.ogg", 5000);
   Publish("Sounds/a}b{c].pak", 6000);
   Publish("placeholder.dat", 0);
@@ -72,7 +70,6 @@ TEST_P(ServersTest, TheClientArrivesWholeFromWhereverItCan) {
     second.ServeFolder(temp.PathOf("server"));  // the sound copy
     WriteManifest(DownServer(), {BaseUrl(), second.Url("/client/")});
     // The first mirror serves other bytes for one file from its own folder.
-    fs::create_directories(temp.PathOf("damaged/client/data"));
     server.ServeFolder(temp.PathOf("damaged"));
     for (const auto& [name, content] : published) {
       fs::create_directories(fs::path(temp.PathOf("damaged/client/" + name)).parent_path());

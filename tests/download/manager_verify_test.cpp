@@ -30,9 +30,7 @@ class VerifyTest : public ManagerTest, public ::testing::WithParamInterface<Veri
 
 TEST_P(VerifyTest, AFileCountsOnlyOnceItsBytesMatch) {
   const VerifyCase& c = GetParam();
-  Publish("bin/game.exe", 20000);
-  Publish("data/a.pak", 300000);
-  Publish(kPinned, 400000);
+  PublishClient(kPinned);
   WriteManifest();
   if (c.withoutDigests) {
     const std::string text = ReadWholeFile(temp.PathOf("work/file.json"));
@@ -108,9 +106,7 @@ class RecordTest : public ManagerTest, public ::testing::WithParamInterface<Reco
 
 TEST_P(RecordTest, AStartReadsWhatChangedSinceItWasVerifiedAndFetchesWhatNoLongerMatches) {
   const RecordCase& c = GetParam();
-  Publish("bin/game.exe", 20000);
-  Publish("data/a.pak", 300000);
-  Publish(kPinned, 400000);
+  PublishClient(kPinned);
   WriteManifest();
   StartRun();
   ASSERT_TRUE(WaitForRunEnd());
