@@ -88,6 +88,11 @@ open_menu main Menu
 xdotool key Down Down Down Return
 wait_until 20 "no file browser on the download folder" xdotool search --name '^zt_kr$'
 wine "$WINE_RUN_PROBE" close zt_kr || fail "the file browser cannot be closed"
+# Closing the browser leaves the X focus wherever Wine puts it, sometimes on
+# no window: the player comes back to the main window before the keys.
+wait_until 10 "the file browser stays open" eval '! xdotool search --name "^zt_kr\$" >/dev/null'
+xdotool windowfocus "$window_id"
+wait_until 10 "the main window does not take the focus back" eval '[[ $(xdotool getwindowfocus) == "$window_id" ]]'
 
 echo "-- Alt+F4 asks; OK ends the program with exit code 1"
 xdotool key alt+F4
