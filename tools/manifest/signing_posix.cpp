@@ -34,7 +34,13 @@ OwnedFile CreateNew(const std::string& path, mode_t mode, std::string* error) {
     *error = path + ": cannot be made (it may exist already)";
     return nullptr;
   }
-  return OwnedFile(fdopen(descriptor, "w"));
+  OwnedFile file(fdopen(descriptor, "w"));
+  if (!file) {
+    close(descriptor);
+    unlink(path.c_str());
+    *error = path + ": cannot be opened for writing";
+  }
+  return file;
 }
 
 bool IsP256(EVP_PKEY* key) {
