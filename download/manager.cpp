@@ -130,9 +130,8 @@ bool cMgrDownloader::DoDownloadFile() {
   if (!LoadManifest()) return false;
   totalSize = files_.TotalSize();
   fileCount = files_.Count();
-  if (const char* workFolder = host_.WorkFolder()) {
-    record_.Load((std::string(workFolder) + cVerifiedRecord::kFileName).c_str(), files_);
-  }
+  const std::string recordPath = RecordPath();
+  if (!recordPath.empty()) record_.Load(recordPath.c_str(), files_);
   FindLaunchTarget();
   platform::SetCurrentFolder(host_.DownloadFolder());
   RunLanes();
@@ -222,10 +221,15 @@ void cMgrDownloader::StopLanes() {
   for (int i = 0; i < laneCount_; ++i) lanes_[i].Stop();
 }
 
-void cMgrDownloader::WriteRecord() {
+std::string cMgrDownloader::RecordPath() {
   const char* workFolder = host_.WorkFolder();
-  if (!workFolder || !record_.Changed()) return;
-  record_.Write((std::string(workFolder) + cVerifiedRecord::kFileName).c_str(), files_);
+  return workFolder ? std::string(workFolder) + cVerifiedRecord::kFileName : std::string();
+}
+
+void cMgrDownloader::WriteRecord() {
+  const std::string recordPath = RecordPath();
+  if (recordPath.empty() || !record_.Changed()) return;
+  record_.Write(recordPath.c_str(), files_);
 }
 
 bool cMgrDownloader::TakeEntry(int* index) {

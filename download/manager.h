@@ -89,6 +89,8 @@ class cMgrDownloader : public cThread {
   // a blocking call) and joins it: the stop takes as long as the slowest
   // lane, not the sum of them all.
   void StopLanes();
+  // Where the record of verified files is kept: empty without a work folder.
+  std::string RecordPath();
   // Writes the record of verified files, when there is a work folder.
   void WriteRecord();
 

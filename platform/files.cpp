@@ -37,6 +37,11 @@ bool GetFileStamp(const char* path, FileStamp* stamp) {
   return true;
 }
 
+bool IsFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool MoveOver(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
@@ -62,6 +67,11 @@ bool GetFileStamp(const char* path, FileStamp* stamp) {
   stamp->size = static_cast<int64_t>(status.st_size);
   stamp->lastWrite = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
   return true;
+}
+
+bool IsFolder(const char* path) {
+  struct stat status;
+  return stat(PosixPath(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 // rename() replaces the target in one step.

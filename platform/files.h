@@ -25,6 +25,9 @@ struct FileStamp {
 // False when `path` names no regular file.
 bool GetFileStamp(const char* path, FileStamp* stamp);
 
+// Whether `path` names a folder (one query of the system).
+bool IsFolder(const char* path);
+
 // Puts `from` in the place of `to` in one step, whether `to` exists or not: a
 // reader finds the old file or the new one, never neither and never a mix.
 bool MoveOver(const char* from, const char* to);
