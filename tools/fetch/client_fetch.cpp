@@ -153,14 +153,14 @@ class cConsoleWindow final : public cMainWindowLink {
   const cApp& app_;
 };
 
-}  // namespace
-
 // A whole decimal number from 1 to `most`; false for anything else.
 bool ParseCount(const char* text, long long most, long long* value) {
   char* end = nullptr;
   *value = std::strtoll(text, &end, 10);
   return end != text && *end == 0 && *value >= 1 && *value <= most;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   platform::ExitWhenOutOfMemory(PrintBox);
