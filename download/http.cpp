@@ -12,6 +12,7 @@
 #include "platform/system.h"
 
 using http_detail::kReadBufferSize;
+using http_detail::kWrongLength;
 
 namespace {
 
@@ -40,7 +41,6 @@ constexpr char kFileWriteError[] = "cHttp::OnExecute :: file write error (-35)";
 constexpr char kTooMuchAvailable[] = "cHttp::OnExecute :: network error (-4)";
 constexpr char kReadsFailed[] = "cHttp::OnExecute :: network error (-5)";
 constexpr char kTooManyEarlyEnds[] = "cHttp::OnExecute :: network error (-9)";
-constexpr char kWrongLength[] = "cHttp::OnExecute :: length error (-10)";
 constexpr char kEarlyEndLogLine[] = "cHttp::OnExecute :: network error (-92)";
 constexpr char kUrlTooLongFormat[] = "cHttp::%s :: url too long (-12)";
 constexpr char kPathTooLongFormat[] = "cHttp::%s :: path too long (-33)";

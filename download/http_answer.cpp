@@ -8,7 +8,10 @@
 
 #include "download/content_range.h"
 #include "download/http.h"
+#include "download/http_pass.h"
 #include "platform/message_box.h"
+
+using http_detail::kWrongLength;
 
 namespace {
 
@@ -25,7 +28,6 @@ constexpr uint32_t kUrlFlags = net::kReload | net::kNoCacheWrite | net::kNoCooki
 
 constexpr char kWrongRange[] = "cHttp::OnExecute :: range error (-7)";
 constexpr char kEncodedBody[] = "cHttp::OnExecute :: content encoding error (-8)";
-constexpr char kWrongLength[] = "cHttp::OnExecute :: length error (-10)";
 constexpr char kErrorStatusFormat[] = "cHttp::OnExecute :: HTTP status %d (-6)";
 // https refusals, told before the server counts as unreachable.
 constexpr char kUntrustedIssuer[] = "cHttp::OnExecute :: certificate error: untrusted issuer (-14)";

@@ -13,6 +13,10 @@ namespace http_detail {
 // read and the first report of available data.
 constexpr uint32_t kReadBufferSize = 0x100000;
 
+// An answer or a body whose length is not the file's: the bytes are not
+// written.
+constexpr char kWrongLength[] = "cHttp::OnExecute :: length error (-10)";
+
 }  // namespace http_detail
 
 // What one pass owns and learns: the local file and the resource's full
