@@ -1,6 +1,7 @@
 #include "download/transfer_log.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "platform/files.h"
 #include "platform/owned_file.h"
@@ -8,6 +9,11 @@
 namespace {
 
 constexpr char kLogFileName[] = "qzloader.log";
+
+// The run's lanes log at the same moment (four files found on disk at a
+// Start). The C runtime on Windows seeks to the end and then writes, so two
+// appends at once would write over each other: one line at a time.
+std::mutex appendLock;
 
 }  // namespace
 
@@ -22,6 +28,7 @@ void AppendTransferLog(const char* workFolder, const char* buildStamp, const cha
   char line[32 + kTransferLogMessageMax + 2];
   std::snprintf(line, sizeof line, "%.31s %.*s\n", buildStamp, kTransferLogMessageMax, message);
 
+  const std::lock_guard<std::mutex> guard(appendLock);
   const platform::OwnedFile log(platform::OpenFile(path, "a"));
   if (!log) return;
   std::fputs(line, log.get());
